@@ -1,0 +1,123 @@
+#include "resources/generator/text.h"
+
+#include <cmath>
+#include <cstring>
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+namespace artwork {
+
+namespace {
+
+FT_Library Library() {
+  // One library for the generator's whole run; it is a short-lived tool.
+  static FT_Library library = nullptr;
+  if (!library && FT_Init_FreeType(&library) != 0) library = nullptr;
+  return library;
+}
+
+bool FindFontFile(const char* pattern, const char* requiredFamily, std::string* path) {
+  if (!FcInit()) return false;
+  FcPattern* pat = FcNameParse(reinterpret_cast<const FcChar8*>(pattern));
+  if (!pat) return false;
+  FcConfigSubstitute(nullptr, pat, FcMatchPattern);
+  FcDefaultSubstitute(pat);
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(nullptr, pat, &result);
+  FcPatternDestroy(pat);
+  if (!match) return false;
+  FcChar8* family = nullptr;
+  FcChar8* file = nullptr;
+  bool ok = FcPatternGetString(match, FC_FAMILY, 0, &family) == FcResultMatch &&
+            FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch &&
+            std::strcmp(reinterpret_cast<const char*>(family), requiredFamily) == 0;
+  if (ok) *path = reinterpret_cast<const char*>(file);
+  FcPatternDestroy(match);
+  return ok;
+}
+
+}  // namespace
+
+Font::~Font() {
+  if (mFace) FT_Done_Face(static_cast<FT_Face>(mFace));
+}
+
+bool Font::Open(const char* pattern, const char* requiredFamily, int pixelSize) {
+  std::string path;
+  FT_Library lib = Library();
+  if (!lib || !FindFontFile(pattern, requiredFamily, &path)) return false;
+  FT_Face face = nullptr;
+  if (FT_New_Face(lib, path.c_str(), 0, &face) != 0) return false;
+  if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixelSize)) != 0) {
+    FT_Done_Face(face);
+    return false;
+  }
+  mFace = face;
+  return true;
+}
+
+int Font::CapHeight() const {
+  FT_Face face = static_cast<FT_Face>(mFace);
+  if (!face || FT_Load_Char(face, 'H', FT_LOAD_DEFAULT | FT_LOAD_TARGET_LIGHT) != 0) return 0;
+  return static_cast<int>(face->glyph->metrics.horiBearingY >> 6);
+}
+
+int Font::Measure(const std::string& text, int tracking) const {
+  FT_Face face = static_cast<FT_Face>(mFace);
+  if (!face) return 0;
+  int width = 0;
+  FT_UInt previous = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    FT_UInt glyph = FT_Get_Char_Index(face, static_cast<unsigned char>(text[i]));
+    if (previous && glyph && FT_HAS_KERNING(face)) {
+      FT_Vector kern;
+      if (FT_Get_Kerning(face, previous, glyph, FT_KERNING_DEFAULT, &kern) == 0)
+        width += static_cast<int>((kern.x + 32) >> 6);
+    }
+    if (FT_Load_Glyph(face, glyph, FT_LOAD_DEFAULT | FT_LOAD_TARGET_LIGHT) != 0) continue;
+    width += static_cast<int>((face->glyph->advance.x + 32) >> 6);
+    if (i + 1 < text.size()) width += tracking;
+    previous = glyph;
+  }
+  return width;
+}
+
+void Font::Draw(Canvas& canvas, int x, int baseline, const std::string& text, int tracking,
+                const Shader& shade) const {
+  FT_Face face = static_cast<FT_Face>(mFace);
+  if (!face) return;
+  int pen = x;
+  FT_UInt previous = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    FT_UInt glyph = FT_Get_Char_Index(face, static_cast<unsigned char>(text[i]));
+    if (previous && glyph && FT_HAS_KERNING(face)) {
+      FT_Vector kern;
+      if (FT_Get_Kerning(face, previous, glyph, FT_KERNING_DEFAULT, &kern) == 0)
+        pen += static_cast<int>((kern.x + 32) >> 6);
+    }
+    if (FT_Load_Glyph(face, glyph, FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT) != 0) continue;
+    const FT_GlyphSlot slot = face->glyph;
+    const FT_Bitmap& bm = slot->bitmap;
+    for (unsigned row = 0; row < bm.rows; ++row)
+      for (unsigned col = 0; col < bm.width; ++col) {
+        unsigned char c = bm.buffer[row * static_cast<unsigned>(bm.pitch) + col];
+        if (!c) continue;
+        int px = pen + slot->bitmap_left + static_cast<int>(col);
+        int py = baseline - slot->bitmap_top + static_cast<int>(row);
+        canvas.Blend(px, py, shade(px + 0.5f, py + 0.5f), c / 255.0f);
+      }
+    pen += static_cast<int>((slot->advance.x + 32) >> 6) + tracking;
+    previous = glyph;
+  }
+}
+
+void Font::DrawCentered(Canvas& canvas, float centerX, int baseline, const std::string& text,
+                        int tracking, const Shader& shade) const {
+  int width = Measure(text, tracking);
+  Draw(canvas, static_cast<int>(std::lround(centerX - width * 0.5f)), baseline, text, tracking,
+       shade);
+}
+
+}  // namespace artwork
