@@ -1,4 +1,4 @@
-if(NOT WIN32)
+if(NOT WIN32 AND NOT QUELORA_FUZZ)
   quelora_add_test(resources_embedded_images_tests
     ${CMAKE_CURRENT_LIST_DIR}/embedded_images_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/artwork_contract_test.cpp)
