@@ -1,0 +1,305 @@
+#include "graphics/IGraphics.h"
+
+#include <cstdio>
+#include <typeinfo>
+
+#include "graphics/IControl.h"
+#include "graphics/bitmap_control.h"
+#include "graphics/editable_text_control.h"
+#include "plug/IPlugBase.h"
+#include "raster/bitmap.h"
+#include "raster/blit.h"
+
+namespace {
+const int kDefaultFrameRate = 24;
+}
+
+IGraphics::IGraphics(IPlugBase* owner, int width, int height, int frameRate)
+    : mControls(4096),
+      mPlug(owner),
+      mDrawRECT(),
+      mDrawBitmap(nullptr),
+      mTmpBitmap(nullptr),
+      mWidth(width),
+      mHeight(height),
+      mFPS(frameRate > 0 ? frameRate : kDefaultFrameRate),
+      mIdleTicks(0),
+      mMouseCapture(-1),
+      mMouseOver(-1),
+      mMouseX(0),
+      mMouseY(0),
+      mHandleMouseOver(false),
+      mShowTooltips(false),
+      mStrict(true),
+      mLastClickRight(false),
+      mShowControlBounds(false) {}
+
+IGraphics::~IGraphics() {
+  mControls.DeleteAllItems();
+  delete mDrawBitmap;
+  delete mTmpBitmap;
+}
+
+int IGraphics::AddControl(IControl* control) {
+  if (!control) return -1;
+  if (!mControls.Push(control)) {
+    // The list could not grow; the editor still owns what it was given.
+    delete control;
+    return -1;
+  }
+  control->SetGraphics(this);
+  return mControls.ItemCount() - 1;
+}
+
+void IGraphics::SetBackgroundImage(int resourceId, const char* fileName) {
+  IBitmap bitmap = FetchBitmap(resourceId, fileName, 1);
+  IRECT rect(0, 0, bitmap.W, bitmap.H);
+  IControl* background = new IBitmapControl(mPlug, -1, &rect, &bitmap, true);
+  if (!mControls.Insert(0, background)) {
+    delete background;
+    return;
+  }
+  background->SetGraphics(this);
+  // Indices moved up by one.
+  if (mMouseCapture >= 0) ++mMouseCapture;
+  if (mMouseOver >= 0) ++mMouseOver;
+}
+
+void IGraphics::PrepareDrawing() {
+  if (!mDrawBitmap) mDrawBitmap = new LICE_SysBitmap(mWidth, mHeight);
+  if (!mTmpBitmap) mTmpBitmap = new LICE_MemBitmap(0, 0, 4);
+}
+
+void IGraphics::PushParamValueToControls(int paramIndex, double value, bool isNormalized) {
+  if (!isNormalized) {
+    IParam* param = mPlug ? mPlug->ParamAt(paramIndex) : nullptr;
+    if (!param) return;
+    value = param->ToNormalized(value);
+  }
+  for (int i = 0; i < mControls.ItemCount(); ++i) {
+    IControl* control = mControls.ItemAt(i);
+    if (control->ParamIdx() == paramIndex) control->TakeHostValue(value);
+  }
+}
+
+void IGraphics::MarkAllControlsDirty() {
+  for (int i = 0; i < mControls.ItemCount(); ++i) mControls.ItemAt(i)->MarkDirty(false);
+}
+
+bool IGraphics::CollectDirtyArea(IRECT* out) {
+  if (!out) return false;
+  if (mShowControlBounds) {
+    *out = mDrawRECT;
+    return true;
+  }
+  bool dirty = false;
+  for (int i = 0; i < mControls.ItemCount(); ++i) {
+    IControl* control = mControls.ItemAt(i);
+    if (control->NeedsRedraw()) {
+      *out = out->Union(control->Rect());
+      dirty = true;
+    }
+  }
+  return dirty;
+}
+
+bool IGraphics::RenderArea(const IRECT* r) {
+  const int count = mControls.ItemCount();
+  if (count == 0 || !r) return true;
+
+  if (mStrict) {
+    mDrawRECT = *r;
+    for (int i = 0; i < count; ++i) {
+      IControl* control = mControls.ItemAt(i);
+      if (!control->IsHidden() && control->Rect().Overlaps(*r)) control->Paint(this);
+    }
+    for (int i = 0; i < count; ++i) mControls.ItemAt(i)->MarkDrawn();
+  } else {
+    IControl* background = mControls.ItemAt(0);
+    if (background->NeedsRedraw()) {
+      mDrawRECT = background->Rect();
+      for (int i = 0; i < count; ++i) {
+        IControl* control = mControls.ItemAt(i);
+        if (i == 0 || !control->IsHidden()) control->Paint(this);
+        control->MarkDrawn();
+      }
+    } else {
+      for (int i = 1; i < count; ++i) {
+        IControl* dirty = mControls.ItemAt(i);
+        if (!dirty->NeedsRedraw()) continue;
+        mDrawRECT = dirty->Rect();
+        for (int j = 0; j < count; ++j) {
+          IControl* control = mControls.ItemAt(j);
+          if (control->IsHidden()) continue;
+          if (j == i || control->Rect().Overlaps(mDrawRECT)) control->Paint(this);
+        }
+        dirty->MarkDrawn();
+      }
+    }
+  }
+
+  if (mShowControlBounds) DrawControlBounds();
+  return PresentToScreen(r);
+}
+
+void IGraphics::DrawControlBounds() {
+  const RasterPixel outline = MakeRasterPixel(255, 255, 0, 0);
+  for (int i = 1; i < mControls.ItemCount(); ++i) {
+    const IRECT& r = mControls.ItemAt(i)->Rect();
+    DrawLineSegment(mDrawBitmap, r.L, r.T, r.R, r.T, outline, 1.0f, kBlendCopy, false);
+    DrawLineSegment(mDrawBitmap, r.R, r.T, r.R, r.B, outline, 1.0f, kBlendCopy, false);
+    DrawLineSegment(mDrawBitmap, r.R, r.B, r.L, r.B, outline, 1.0f, kBlendCopy, false);
+    DrawLineSegment(mDrawBitmap, r.L, r.B, r.L, r.T, outline, 1.0f, kBlendCopy, false);
+  }
+  char position[64];
+  std::snprintf(position, sizeof(position), "x: %i, y: %i", mMouseX, mMouseY);
+  IText text(20, IColor(255, 255, 255, 0), "Arial", 0, kTextAlignLeft);
+  IRECT where(mWidth - 150, mHeight - 20, mWidth, mHeight);
+  PaintText(&text, position, &where);
+}
+
+IControl* IGraphics::HitControl(int x, int y, int* index) const {
+  const int i = ControlIndexAt(x, y);
+  if (index) *index = i;
+  return mControls.ItemAt(i);
+}
+
+int IGraphics::ControlIndexAt(int x, int y) const {
+  if (mMouseCapture >= 0) return mMouseCapture;
+  for (int i = mControls.ItemCount() - 1; i >= 0; --i) {
+    const IControl* control = mControls.ItemAt(i);
+    if (!control->IsHidden() && !control->IsDisabled() && control->ContainsPoint(x, y)) return i;
+  }
+  return -1;
+}
+
+void IGraphics::MousePressed(int x, int y, const IMouseMod* mod) {
+  const IMouseMod none;
+  if (!mod) mod = &none;
+  mMouseCapture = -1;
+  mMouseX = mMouseY = 0;
+  int index;
+  IControl* control = HitControl(x, y, &index);
+  if (!control) return;
+  mMouseCapture = index;
+  mMouseX = x;
+  mMouseY = y;
+  mLastClickRight = mod->R;
+  const int param = control->ParamIdx();
+  if (param >= 0 && mPlug) mPlug->HostBeginParamEdit(param);
+  control->HandlePress(x, y, mod);
+}
+
+void IGraphics::MouseReleased(int x, int y, const IMouseMod* mod) {
+  const IMouseMod none;
+  if (!mod) mod = &none;
+  IControl* control = HitControl(x, y, nullptr);
+  mMouseCapture = -1;
+  mMouseX = mMouseY = 0;
+  mLastClickRight = false;
+  if (!control) return;
+  control->HandleRelease(x, y, mod);
+  const int param = control->ParamIdx();
+  if (param >= 0 && mPlug) mPlug->HostEndParamEdit(param);
+}
+
+void IGraphics::MouseDragged(int x, int y, const IMouseMod* mod) {
+  const IMouseMod none;
+  if (!mod) mod = &none;
+  IControl* control = mControls.ItemAt(mMouseCapture);
+  if (!control) return;
+  if (x == mMouseX && y == mMouseY) return;
+  const int dX = x - mMouseX;
+  const int dY = y - mMouseY;
+  mMouseX = x;
+  mMouseY = y;
+  control->HandleDrag(x, y, dX, dY, mod);
+}
+
+bool IGraphics::MouseDoubleClicked(int x, int y, const IMouseMod* mod) {
+  const IMouseMod none;
+  if (!mod) mod = &none;
+  mMouseCapture = -1;
+  mMouseX = mMouseY = 0;
+  int index;
+  IControl* control = HitControl(x, y, &index);
+  if (!control) return false;
+  const int param = control->ParamIdx();
+  if (param >= 0 && mPlug) mPlug->HostBeginParamEdit(param);
+  if (!control->DoubleClickAsPress()) {
+    control->HandleDoubleClick(x, y, mod);
+    return false;
+  }
+  mMouseCapture = index;
+  mMouseX = x;
+  mMouseY = y;
+  control->HandlePress(x, y, mod);
+  return true;
+}
+
+void IGraphics::MouseWheeled(int x, int y, const IMouseMod* mod, int notches) {
+  const IMouseMod none;
+  if (!mod) mod = &none;
+  IControl* control = HitControl(x, y, nullptr);
+  if (!control) return;
+  const int param = control->ParamIdx();
+  if (param >= 0 && mPlug) mPlug->HostBeginParamEditOnce(param);
+  control->HandleWheel(x, y, mod, notches);
+  if (param >= 0 && mPlug) mPlug->EndParamEditSoon(param);
+}
+
+bool IGraphics::MouseHovered(int x, int y, const IMouseMod* mod) {
+  if (!mHandleMouseOver) return false;
+  const IMouseMod none;
+  if (!mod) mod = &none;
+  int index;
+  IControl* control = HitControl(x, y, &index);
+  mMouseX = x;
+  mMouseY = y;
+  if (control) control->HandleHover(x, y, mod);
+  if (mMouseOver != index) {
+    IControl* previous = mControls.ItemAt(mMouseOver);
+    if (previous) previous->HandleHoverEnd();
+  }
+  mMouseOver = index;
+  return true;
+}
+
+void IGraphics::MouseLeftEditor() {
+  for (int i = 0; i < mControls.ItemCount(); ++i) mControls.ItemAt(i)->HandleHoverEnd();
+  mMouseOver = -1;
+}
+
+void IGraphics::KeyPressed(int x, int y, EditorKeyCode key) {
+  IControl* control = HitControl(x, y, nullptr);
+  if (control) control->HandleKey(x, y, key);
+}
+
+void IGraphics::CommitEnteredText(IControl* control, IParam* param, const char* text) {
+  if (!control) return;
+  if (!text) text = "";
+  if (param) {
+    const double normalized = param->ToNormalized(param->ValueFromText(text));
+    const int index = control->ParamIdx();
+    if (index >= 0 && mPlug) mPlug->HostBeginParamEdit(index);
+    control->TakeEnteredValue(normalized);
+    if (index >= 0 && mPlug) mPlug->HostEndParamEdit(index);
+    return;
+  }
+  IEditableTextControl* textControl = dynamic_cast<IEditableTextControl*>(control);
+  if (textControl) textControl->TakeEnteredText(text);
+}
+
+void IGraphics::ChangeEditorSize(int width, int height) {
+  mWidth = width;
+  mHeight = height;
+  mMouseCapture = -1;
+  mMouseX = mMouseY = 0;
+  mControls.DeleteAllItems();
+  if (mPlug) mPlug->RefreshEditorRect();
+}
+
+int IGraphics::RouteHostWheel(float delta) {
+  (void)delta;
+  return 0;
+}

@@ -1,0 +1,196 @@
+// The platform-neutral half of the plug-in editor: the ordered control list, the
+// off-screen draw bitmap, dirty tracking and rendering, hit testing and the routing of
+// mouse, wheel and key events to the controls, the drawing primitives the controls use,
+// and the process-wide image and font caches. A platform class derives from it and
+// supplies the window, the copy to the screen, timers, dialogs and image loading.
+//
+// Threading. Everything here runs on the thread that owns the editor window (the host's
+// user-interface thread), except the calls the plug-in base makes with its plug-in lock
+// held (PushParamValueToControls, PrepareDrawing, ArmGestureEndTimer,
+// DisarmGestureEndTimer) — those also come from the user-interface thread or the
+// constructing thread. The editor's own mutex is never taken. The image and font caches
+// (FetchBitmap, CutOutBitmap, FontForText) take their own cache mutex for every lookup
+// and insertion, because several plug-in instances in one process share them.
+#pragma once
+
+#include "base/mutex.h"
+#include "base/ptr_list.h"
+#include "base/wdl_string.h"
+#include "graphics/graphics_types.h"
+
+class IPlugBase;
+class IParam;
+class IControl;
+class IEditableTextControl;
+class LICE_IBitmap;
+class LICE_IFont;
+class LICE_MemBitmap;
+class LICE_SysBitmap;
+
+class IGraphics {
+ public:
+  // Constructing thread. frameRate <= 0 selects 24 frames per second. Creates no bitmap.
+  IGraphics(IPlugBase* owner, int width, int height, int frameRate);
+
+  IGraphics(const IGraphics&) = delete;
+  IGraphics& operator=(const IGraphics&) = delete;
+
+  // ---------------------------------------------------------------------------------
+  // Set-up (constructing thread, before the editor is attached to the plug-in).
+
+  // Appends the control and takes ownership; returns its index. A null control is
+  // ignored (-1).
+  int AddControl(IControl* control);
+  // The cached image of that id, loaded through LoadImageResource on first use. An image
+  // that cannot be loaded gives {null, 0, 0, frames}; every primitive draws nothing for it.
+  IBitmap FetchBitmap(int resourceId, const char* fileName, int frameCount = 1);
+  // Fetches the image and inserts a full-size IBitmapControl at index 0.
+  void SetBackgroundImage(int resourceId, const char* fileName);
+  // Plug-in base (AttachEditor), lock held: creates the draw and scratch bitmaps.
+  void PrepareDrawing();
+
+  // ---------------------------------------------------------------------------------
+  // From the plug-in base and the host adapter (user-interface thread; the plug-in lock
+  // is held by the caller).
+
+  // Every control bound to paramIndex takes the value (converted with the parameter's
+  // normalization first when isNormalized is false).
+  void PushParamValueToControls(int paramIndex, double value, bool isNormalized);
+  void MarkAllControlsDirty();
+  int FrameRate() const { return mFPS; }
+  int Width() const { return mWidth; }
+  int Height() const { return mHeight; }
+
+  // ---------------------------------------------------------------------------------
+  // From the platform layer (user-interface thread).
+
+  // Unites the rectangles of every control that needs a redraw into *out (which the
+  // caller passes empty); true when at least one did.
+  bool CollectDirtyArea(IRECT* out);
+  // Paints the controls overlapping *r into the draw bitmap and presents it.
+  bool RenderArea(const IRECT* r);
+
+  void MousePressed(int x, int y, const IMouseMod* mod);
+  void MouseReleased(int x, int y, const IMouseMod* mod);
+  void MouseDragged(int x, int y, const IMouseMod* mod);
+  // True: the platform must capture the mouse.
+  bool MouseDoubleClicked(int x, int y, const IMouseMod* mod);
+  void MouseWheeled(int x, int y, const IMouseMod* mod, int notches);
+  // True: the platform should track hover and leave events.
+  bool MouseHovered(int x, int y, const IMouseMod* mod);
+  void MouseLeftEditor();
+  void KeyPressed(int x, int y, EditorKeyCode key);
+  // An in-place entry closed with new text for control (bound to param, or null).
+  void CommitEnteredText(IControl* control, IParam* param, const char* text);
+
+  // Index of the control that receives the mouse at (x, y): the captured one, else the
+  // topmost visible, enabled control containing the point; -1 when none.
+  int ControlIndexAt(int x, int y) const;
+
+  // ---------------------------------------------------------------------------------
+  // Drawing primitives for the controls (user-interface thread, inside RenderArea). All
+  // draw into the draw bitmap; blits clip to the draw area. A null blend means copy with
+  // source alpha at full weight.
+
+  bool BlitBitmap(const IBitmap* bitmap, const IRECT* dest, int srcX, int srcY,
+                  const IChannelBlend* blend);
+  // frame is 1-based and not clamped here.
+  bool BlitBitmapFrame(const IBitmap* bitmap, const IRECT* dest, int frame,
+                       const IChannelBlend* blend, bool framesVertical);
+  // Whole image rotated about its centre placed at (cx, cy), bilinear sampling.
+  bool BlitRotatedBitmap(const IBitmap* bitmap, int cx, int cy, double angle,
+                         const IChannelBlend* blend, float srcX, float srcY);
+  bool PaintRect(const IColor* color, const IRECT* r, const IChannelBlend* blend);
+  // False only when no font could be made for the style.
+  bool PaintText(IText* text, const char* str, const IRECT* r);
+  // A copy of that rectangle of the image, owned by the image cache and shared by every
+  // caller asking for the same rectangle of the same image.
+  IBitmap CutOutBitmap(const IBitmap* bitmap, const IRECT* r);
+  // The cached font for the style (also stored in text->mCached), or null.
+  LICE_IFont* FontForText(IText* text);
+
+  // ---------------------------------------------------------------------------------
+  // Accessors.
+
+  IPlugBase* Owner() const { return mPlug; }
+  int ControlCount() const { return mControls.ItemCount(); }
+  IControl* ControlAt(int index) const { return mControls.ItemAt(index); }
+  LICE_SysBitmap* DrawBitmap() const { return mDrawBitmap; }
+  const IRECT& DrawArea() const { return mDrawRECT; }
+  int CapturedControl() const { return mMouseCapture; }
+  int HoveredControl() const { return mMouseOver; }
+  bool StrictDrawing() const { return mStrict; }
+  bool ShowControlBounds() const { return mShowControlBounds; }
+  bool TrackHover() const { return mHandleMouseOver; }
+  bool ShowTooltips() const { return mShowTooltips; }
+  bool LastPressWasRight() const { return mLastClickRight; }
+  // These switches are fixed in the plug-in; tools and tests may flip them.
+  void SetStrictDrawing(bool strict) { mStrict = strict; }
+  void SetShowControlBounds(bool show) { mShowControlBounds = show; }
+  void SetTrackHover(bool track) { mHandleMouseOver = track; }
+
+  // ---------------------------------------------------------------------------------
+  // Virtual operations. "Platform" ones are supplied by the platform classes; they run on
+  // the user-interface thread unless noted.
+
+  // Platform: copy that rectangle of the draw bitmap to the window.
+  virtual bool PresentToScreen(const IRECT* r) = 0;
+  // Sets the size, forgets capture and mouse position, deletes every control and asks the
+  // owner to tell the host the new size. Platforms extend it.
+  virtual void ChangeEditorSize(int width, int height);
+  virtual bool HasOpenWindow() { return GetNativeWindow() != nullptr; }
+  virtual void BeginParamValueEntry(IControl* control, IParam* param) = 0;
+  virtual void BeginTextControlEditing(IEditableTextControl* control) = 0;
+  // Folders with a trailing separator.
+  virtual void GetHostExecutablePath(WDL_String* path) = 0;
+  virtual void GetPluginModulePath(WDL_String* path) = 0;
+  // action 1 = save, else open; the name becomes empty on cancel or without a window.
+  virtual void AskForFileName(WDL_String* fileName, int action, const char* initialFolder,
+                              const char* extensions) = 0;
+  virtual bool AskForColor(IColor* color, const char* prompt) = 0;
+  virtual bool OpenWebAddress(const char* address, const char* caption,
+                              const char* confirmation, const char* errorText) = 0;
+  // A wheel delta delivered by the host; 1 when the platform routed it to the editor.
+  virtual int RouteHostWheel(float delta);
+  // Plug-in base, plug-in lock held: after that many redraw-timer ticks call the owner's
+  // FlushPendingParamEdit; Disarm cancels the countdown.
+  virtual void ArmGestureEndTimer(int ticks) = 0;
+  virtual void DisarmGestureEndTimer() = 0;
+  // Host adapter (editor open / close). Window handles are opaque here.
+  virtual void* AttachToParentWindow(void* parent) = 0;
+  virtual int ReservedHook() { return 0; }
+  virtual void DetachFromParentWindow() = 0;
+  virtual void* GetNativeWindow() = 0;
+  // Deletes the controls (last first), then the bitmaps.
+  virtual ~IGraphics();
+  virtual void ResetTooltip() = 0;
+  // Platform: decode the image of that id / name; null on failure. The caller (the image
+  // cache) owns the result. Called with the image cache's mutex held.
+  virtual LICE_IBitmap* LoadImageResource(int resourceId, const char* fileName) = 0;
+
+ protected:
+  void DrawControlBounds();
+  IControl* HitControl(int x, int y, int* index) const;
+
+  WDL_Mutex mMutex;
+  WDL_PtrList<IControl> mControls;
+  IPlugBase* mPlug;
+  IRECT mDrawRECT;
+  LICE_SysBitmap* mDrawBitmap;
+  LICE_MemBitmap* mTmpBitmap;
+  int mWidth, mHeight;
+  int mFPS;
+  int mIdleTicks;
+  int mMouseCapture;
+  int mMouseOver;
+  int mMouseX, mMouseY;
+  bool mHandleMouseOver;
+  bool mShowTooltips;
+  bool mStrict;
+  bool mLastClickRight;
+  bool mShowControlBounds;
+};
+
+// Inspection of the process-wide caches (tests and tools; takes the cache mutexes).
+int BitmapCacheEntryCount();
+int FontCacheEntryCount();

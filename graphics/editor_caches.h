@@ -1,0 +1,83 @@
+// The process-wide image and font caches shared by every editor instance of the module.
+// Entries are never removed while the module is loaded; everything is deleted when the
+// module unloads (static destruction).
+//
+// Threading: any thread (several plug-in instances may be built on different threads).
+// Each cache has its own mutex, taken for every lookup and insertion; a lookup together
+// with the insertion it leads to runs under one hold of the mutex (Lock / Unlock around
+// both), so two instances never load the same image twice.
+#pragma once
+
+#include "base/heap_buf.h"
+#include "base/mutex.h"
+#include "graphics/graphics_types.h"
+
+class LICE_IBitmap;
+class LICE_IFont;
+
+class BitmapCache {
+ public:
+  // Id of the entries made by cutting a rectangle out of another cached image.
+  static constexpr int kCutOutId = -1;
+
+  static BitmapCache& Instance();
+
+  WDL_Mutex* Mutex() { return &mMutex; }
+
+  // Mutex held by the caller. True when an image entry (not a cut-out) for id exists
+  // (its bitmap, possibly null for an image that failed to load, goes to *bitmap).
+  bool Find(int id, LICE_IBitmap** bitmap) const;
+  // Mutex held by the caller. The cut-out of rect of source, or null.
+  LICE_IBitmap* FindCutOut(const LICE_IBitmap* source, const IRECT& rect) const;
+  // Mutex held by the caller. Takes ownership of bitmap (which may be null); false (and
+  // ownership stays with the caller) when the list could not grow.
+  bool Add(int id, LICE_IBitmap* bitmap);
+  bool AddCutOut(const LICE_IBitmap* source, const IRECT& rect, LICE_IBitmap* bitmap);
+
+  // Takes the mutex.
+  int EntryCount();
+
+  ~BitmapCache();
+
+ private:
+  BitmapCache() {}
+  struct Entry {
+    int id;
+    LICE_IBitmap* bitmap;
+    const LICE_IBitmap* source;  // cut-outs: the image they were cut from
+    IRECT rect;                  // cut-outs: the rectangle within the source
+  };
+  WDL_Mutex mMutex;
+  WDL_TypedBuf<Entry> mEntries;
+};
+
+class FontCache {
+ public:
+  static FontCache& Instance();
+
+  WDL_Mutex* Mutex() { return &mMutex; }
+
+  // Mutex held by the caller. The font made for (size, orientation, style, name), or null.
+  // Colour, alignment and quality are not part of the key.
+  LICE_IFont* Find(const IText& text) const;
+  // Mutex held by the caller. Takes ownership of font; false (ownership stays with the
+  // caller) when the list could not grow.
+  bool Add(const IText& text, LICE_IFont* font);
+
+  // Takes the mutex.
+  int EntryCount();
+
+  ~FontCache();
+
+ private:
+  FontCache() {}
+  struct Entry {
+    int size;
+    int orientation;
+    int style;
+    char name[36];
+    LICE_IFont* font;
+  };
+  WDL_Mutex mMutex;
+  WDL_TypedBuf<Entry> mEntries;
+};

@@ -1,0 +1,191 @@
+#include "plug/IParam.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Copies at most maxLen characters of text (null reads as "") and terminates.
+void CopyCut(char* dest, const char* text, int maxLen) {
+  int n = 0;
+  if (text) {
+    while (n < maxLen && text[n]) {
+      dest[n] = text[n];
+      ++n;
+    }
+  }
+  dest[n] = 0;
+}
+
+// Truncates toward zero into an int; false when x is not finite or does not fit, so no
+// caller ever converts NaN or a huge double.
+bool TruncateToInt(double x, int* out) {
+  if (!std::isfinite(x)) return false;
+  const double t = std::trunc(x);
+  if (t < static_cast<double>(INT_MIN) || t > static_cast<double>(INT_MAX)) return false;
+  *out = static_cast<int>(t);
+  return true;
+}
+
+// A step counts as whole when it is within rounding noise of an integer: 0.001 scaled
+// by ten three times is 1.0000000000000002, which should give three decimals, not six.
+bool IsWhole(double step) {
+  const double nearest = std::floor(step + 0.5);
+  if (nearest == 0.0) return step == 0.0;
+  return std::fabs(step - nearest) <= 1e-12 * std::fabs(nearest);
+}
+
+}  // namespace
+
+IParam::IParam()
+    : kind(KindNone),
+      current(0.0),
+      lowest(0.0),
+      highest(1.0),
+      stepSize(1.0),
+      curve(1.0),
+      decimals(0),
+      invertDisplay(false),
+      valueTexts(4096) {
+  paramName[0] = 0;
+  unitLabel[0] = 0;
+}
+
+void IParam::DefineDouble(const char* name, double defaultValue, double minValue,
+                          double maxValue, double step, const char* label) {
+  if (kind == KindNone) kind = KindDouble;
+  CopyCut(paramName, name, kMaxTextLength);
+  CopyCut(unitLabel, label, kMaxTextLength);
+  lowest = minValue;
+  current = defaultValue;
+  highest = maxValue < minValue + step ? minValue + step : maxValue;
+  stepSize = step;
+
+  decimals = 0;
+  double scaled = step;
+  while (decimals < 6 && std::isfinite(scaled) && !IsWhole(scaled)) {
+    ++decimals;
+    scaled *= 10.0;
+  }
+}
+
+void IParam::DefineInt(const char* name, int defaultValue, int minValue, int maxValue,
+                       const char* label) {
+  if (kind == KindNone) kind = KindInt;
+  DefineDouble(name, defaultValue, minValue, maxValue, 1.0, label);
+}
+
+void IParam::DefineEnum(const char* name, int defaultValue, int count, const char* label) {
+  if (kind == KindNone) kind = KindEnum;
+  DefineDouble(name, defaultValue, 0.0, static_cast<double>(count) - 1.0, 1.0, label);
+}
+
+bool IParam::AddDisplayText(int value, const char* text) {
+  const int n = valueTexts.Count();
+  if (n == INT_MAX) return false;
+  valueTexts.SetCount(n + 1);
+  if (valueTexts.Count() != n + 1) return false;
+  DisplayText& entry = valueTexts.Items()[n];
+  entry.forValue = value;
+  CopyCut(entry.text, text, kMaxTextLength);
+  return true;
+}
+
+void IParam::SetFromNormalized(double x) {
+  if (!std::isfinite(x)) return;
+  double v = std::pow(x, curve) * (highest - lowest) + lowest;
+  if (kind != KindDouble && stepSize > 0.0 && std::isfinite(stepSize)) {
+    v = std::floor(v / stepSize + 0.5) * stepSize;
+  }
+  if (std::isnan(v)) return;
+  // A normalized value outside 0 ... 1 from a host must not leave the range: list
+  // parameters index tables with their value.
+  if (v < lowest) v = lowest;
+  current = v < highest ? v : highest;
+}
+
+double IParam::ToNormalized(double v) const {
+  if (std::isnan(v) || v < lowest) v = lowest;
+  if (v > highest) v = highest;
+  const double range = highest - lowest;
+  if (!(range > 0.0)) return 0.0;
+  const double result = std::pow((v - lowest) / range, 1.0 / curve);
+  return std::isfinite(result) ? result : 0.0;
+}
+
+void IParam::SetClamped(double v) {
+  if (std::isnan(v) || v < lowest) v = lowest;
+  if (v > highest) v = highest;
+  current = v;
+}
+
+void IParam::Bounds(double* minValue, double* maxValue) const {
+  if (minValue) *minValue = lowest;
+  if (maxValue) *maxValue = highest;
+}
+
+const char* IParam::DisplayTextFor(int value) const {
+  const DisplayText* entries = valueTexts.Items();
+  const int n = valueTexts.Count();
+  for (int i = 0; i < n; ++i) {
+    if (entries[i].forValue == value) return entries[i].text;
+  }
+  return "";
+}
+
+bool IParam::ValueForDisplayText(const char* text, int* value) const {
+  if (!text) return false;
+  const DisplayText* entries = valueTexts.Items();
+  const int n = valueTexts.Count();
+  for (int i = 0; i < n; ++i) {
+    if (strcmp(entries[i].text, text) == 0) {
+      if (value) *value = entries[i].forValue;
+      return true;
+    }
+  }
+  return false;
+}
+
+void IParam::FormatForHost(double x, bool isNormalized, char* out, int outSize) const {
+  if (!out || outSize <= 0) return;
+  if (isNormalized) x = std::pow(x, curve) * (highest - lowest) + lowest;
+
+  int whole = 0;
+  if (TruncateToInt(x, &whole)) {
+    const DisplayText* entries = valueTexts.Items();
+    const int n = valueTexts.Count();
+    for (int i = 0; i < n; ++i) {
+      if (entries[i].forValue != whole) continue;
+      if (entries[i].text[0]) {
+        snprintf(out, static_cast<size_t>(outSize), "%s", entries[i].text);
+        return;
+      }
+      break;
+    }
+  }
+
+  if (invertDisplay) x = -x;
+  if (x == 0.0) {
+    snprintf(out, static_cast<size_t>(outSize), "0");
+  } else if (decimals > 0) {
+    snprintf(out, static_cast<size_t>(outSize), "%.*f", decimals, x);
+  } else if (TruncateToInt(x, &whole)) {
+    snprintf(out, static_cast<size_t>(outSize), "%d", whole);
+  } else {
+    // Not finite, or beyond int: print the truncated double instead of converting it.
+    snprintf(out, static_cast<size_t>(outSize), "%.0f", std::isfinite(x) ? std::trunc(x) : x);
+  }
+}
+
+double IParam::ValueFromText(const char* text) const {
+  if (!text) return 0.0;
+  int value = 0;
+  if (DisplayTextCount() > 0 && ValueForDisplayText(text, &value)) return value;
+  double v = strtod(text, nullptr);
+  // "nan" is no number to a user; it reads as 0 like any other non-number.
+  if (std::isnan(v)) v = 0.0;
+  return invertDisplay ? -v : v;
+}

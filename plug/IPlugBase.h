@@ -1,0 +1,279 @@
+// The host-independent core of a plug-in instance: parameters, preset slots and state
+// chunks, channel configuration and per-channel buffers, the plug-in lock, identity of
+// the plug-in and of the host, and the attached editor. The host adapter derives from it
+// and supplies the host-facing operations (the pure virtual ones below).
+//
+// Threading. Two host threads meet in one instance: the user-interface thread
+// (dispatcher calls, parameter get/set, the editor and its timer) and the audio thread
+// (processing calls). The recursive plug-in lock (PluginLock) serializes everything that
+// touches parameters, presets, state chunks and channel buffers. The adapter holds it for
+// the whole of every host entry; operations marked "takes the lock" take it themselves
+// (recursively, so they may be called with it held). Operations marked "lock held" rely
+// on the caller holding it (or on running at construction).
+#pragma once
+
+#include <initializer_list>
+
+#include "base/heap_buf.h"
+#include "base/mutex.h"
+#include "base/ptr_list.h"
+#include "plug/IParam.h"
+#include "plug/channel_lanes.h"
+#include "plug/midi_message.h"
+#include "plug/state_chunk.h"
+
+class IGraphics;
+
+class IPlugBase {
+ public:
+  // Longest effect, product and vendor name; longer names are cut.
+  static constexpr int kMaxEffectNameLength = 127;
+
+  // Constructing thread. Creates paramCount parameters, presetCount empty slots ("- n -")
+  // and the channel records parsed from channelIoSpec ("%d-%d" tokens separated by single
+  // spaces; null gives none). Negative counts act as 0; names may be null.
+  IPlugBase(int paramCount, const char* channelIoSpec, int presetCount, const char* effectName,
+            const char* productName, const char* vendorName, int versionCode, int pluginId,
+            int vendorId, int latencySamples, int midiMode, bool wantsChunks,
+            bool isInstrument);
+  // Deletes the editor, then parameters, slots and channel records (last to first).
+  virtual ~IPlugBase();
+
+  IPlugBase(const IPlugBase&) = delete;
+  IPlugBase& operator=(const IPlugBase&) = delete;
+
+  // ---------------------------------------------------------------------------------
+  // Virtual operations, base behaviour.
+
+  // Dispatcher (UI thread), lock held. Base: takes and releases the lock.
+  virtual void HandleReset();
+  // Any thread that changed a parameter, lock held. Base: takes and releases the lock.
+  virtual void HandleParamChanged(int index);
+  // Audio thread, lock held. Pass-through: copies the first min(inputs, outputs) channels
+  // and zero-fills the other outputs. The effect overrides it.
+  virtual void RenderAudio(double** inputs, double** outputs, int frames);
+  // UI thread, lock held. Base: nothing.
+  virtual void HandleEditorOpened() {}
+  virtual void HandleEditorClosed() {}
+  // UI thread, lock held. Base: takes and releases the lock.
+  virtual void HandleActivation(bool active);
+  // UI thread (dispatcher), lock held. Base: nothing.
+  virtual void HandleMidiMessage(const IMidiMsg* message) { (void)message; }
+  virtual void HandleSysExMessage(const ISysEx* message) { (void)message; }
+  // UI thread, lock held. Base: writes the empty text (when name is non-null and nameSize
+  // > 0) and returns false.
+  virtual bool LookupMidiKeyName(int key, char* name, int nameSize);
+  // UI thread, lock held. Forward to WriteState / ReadState.
+  virtual bool WriteProgramState(StateChunk& chunk) { return WriteState(chunk); }
+  virtual int ReadProgramState(const StateChunk& chunk, int start) { return ReadState(chunk, start); }
+
+  // Host-facing operations supplied by the adapter.
+  // UI thread (editor). Must flush a pending deferred end of edit first.
+  virtual void HostBeginParamEdit(int index) = 0;
+  // UI thread (editor wheel). Begins an edit unless that parameter's deferred end is
+  // pending; takes the lock.
+  virtual void HostBeginParamEditOnce(int index) = 0;
+  // UI thread, lock held (SetParamFromEditor).
+  virtual void HostAutomateParam(int index, double normalized) = 0;
+  // UI thread (editor, FlushPendingParamEdit).
+  virtual void HostEndParamEdit(int index) = 0;
+  virtual void HostRefreshDisplay() = 0;
+  // Audio or UI thread, lock held.
+  virtual int HostSamplePosition() = 0;
+  // Audio thread (once per block), lock held. 0 when the host gives no tempo.
+  virtual double HostTempo() = 0;
+  // Sets both to 0 when the host gives no time signature; null pointers are skipped.
+  virtual void HostTimeSignature(int* numerator, int* denominator) = 0;
+  // UI thread, lock held. Base: returns hostCode (the adapter asks the host once).
+  virtual int HostIdentity() { return hostCode; }
+  // UI thread (editor resize), lock held.
+  virtual void RefreshEditorRect() = 0;
+  // UI thread (first open), lock held.
+  virtual void HostSpecificSetup() = 0;
+  // Constructing thread; takes the lock. Null is ignored. Pushes every parameter's
+  // normalized value into the editor, calls its PrepareDrawing, then owns it.
+  virtual void AttachEditor(IGraphics* newEditor);
+  // Dispatcher, lock held. Sizes every scratch buffer to frames samples (zero-filled);
+  // nothing happens when frames equals maxBlockSize. Negative acts as 0.
+  virtual void ChangeBlockSize(int frames);
+  // Lock held. Stores latencySamples (the adapter also reports it).
+  virtual void ChangeLatency(int samples) { latencySamples = samples; }
+  // Audio or UI thread, lock held.
+  virtual bool SendMidiToHost(const IMidiMsg* message) = 0;
+  virtual bool SendSysExToHost(const ISysEx* message) = 0;
+  // Takes the lock. One double (the real value) per parameter; false only when an
+  // allocation failed.
+  virtual bool WriteState(StateChunk& chunk);
+  // Takes the lock. Reads one double per parameter from start (clamped into range; the
+  // parameter where data runs out gets 0 clamped, later ones keep their values), then
+  // HandleParamChanged for every parameter. Returns the end position or -1.
+  virtual int ReadState(const StateChunk& chunk, int start);
+  // Lock held. Every slot: name, flag, stored values when filled.
+  virtual bool WriteBankState(StateChunk& chunk);
+  // Lock held. Reads every slot, then recalls the current preset. Returns the end
+  // position or -1 (slots before an incomplete record keep what was read).
+  virtual int ReadBankState(const StateChunk& chunk, int start);
+
+  // ---------------------------------------------------------------------------------
+  // Parameters.
+
+  // Any thread, lock held. Null outside 0 ... count - 1.
+  IParam* ParamAt(int index) const { return params.ItemAt(index); }
+  int ParamCount() const { return params.ItemCount(); }
+  // UI thread (editor); takes the lock. SetFromNormalized, HostAutomateParam,
+  // HandleParamChanged. Bad indices are ignored.
+  void SetParamFromEditor(int index, double normalized);
+  // UI thread (editor wheel); takes the lock. With an editor: remembers index and arms
+  // its gesture-end timer for max(1, frame rate / 2) ticks; without: HostEndParamEdit now.
+  void EndParamEditSoon(int index);
+  // UI thread (editor timer, window close, begin of another edit); takes the lock.
+  // Disarms the timer and sends the pending HostEndParamEdit, if any.
+  void FlushPendingParamEdit();
+  // Lock held. HandleParamChanged for every index in ascending order.
+  void NotifyAllParamsChanged();
+  // Lock held. Pushes every parameter's real value into the editor's controls.
+  void RefreshEditorControls();
+
+  // ---------------------------------------------------------------------------------
+  // Presets (constructing thread, or dispatcher with the lock held).
+
+  // Fills the count lowest unfilled slots with the current values under name ("Default"
+  // when null).
+  void FillDefaultPresets(const char* name, int count);
+  // Fills the lowest unfilled slot with name and exactly one value per parameter (in
+  // index order; values of bool, int and enum parameters are truncated to whole
+  // numbers; nothing is clamped). False and nothing changed when the value count differs
+  // from the parameter count or no slot is free.
+  bool AddFactoryPreset(const char* name, std::initializer_list<double> values);
+  bool AddFactoryPreset(const char* name, const double* values, int count);
+  // Creates one filled "Default" slot when there is none.
+  void EnsureOnePreset();
+  // Loads a filled slot, or fills an empty one from the current values under the next
+  // "user preset N" name. False for a bad index or a failed read/write.
+  bool RecallPreset(int index);
+  // Rewrites the current slot from the current values; a non-empty name renames it.
+  void CaptureIntoCurrentPreset(const char* name);
+  // The slot's name, or the empty text for a bad index.
+  const char* PresetName(int index) const;
+  // "user preset N", N = 1 + the number of slots whose name contains "user preset".
+  void NextUserPresetName(char* name, int nameSize) const;
+  int PresetCount() const { return presets.ItemCount(); }
+  PresetSlot* PresetAt(int index) const { return presets.ItemAt(index); }
+  int CurrentPreset() const { return currentPreset; }
+
+  // ---------------------------------------------------------------------------------
+  // Identity, host and timing.
+
+  // UI thread, lock held. Stores version and the code found for hostName (case-blind
+  // substring table; 0 when nothing matches or hostName is null).
+  void RecordHost(const char* hostName, int version);
+  // decimal: major * 10000 + minor * 100 + patch; otherwise versionCode.
+  int EffectVersion(bool decimal) const;
+  // Dispatcher, lock held.
+  void SetSampleRate(double rate) { sampleRate = rate; }
+  // Audio thread, lock held. sampleRate / HostTempo() * 60, or 0 without a tempo.
+  double SamplesPerBeat();
+  // Lock held. Calls SendMidiToHost for each message in order; true when all succeeded
+  // (also for an empty or null list).
+  bool SendMidiListToHost(const IMidiMsg* messages, int count);
+
+  const char* EffectName() const { return effectName; }
+  const char* ProductName() const { return productName; }
+  const char* VendorName() const { return vendorName; }
+  int PluginId() const { return pluginId; }
+  int VendorId() const { return vendorId; }
+  int VersionCode() const { return versionCode; }
+  int HostCode() const { return hostCode; }
+  int HostVersion() const { return hostVersion; }
+  bool WantsChunks() const { return wantsChunks; }
+  bool IsInstrument() const { return isInstrument; }
+  int MidiMode() const { return midiMode; }
+  double SampleRate() const { return sampleRate; }
+  int MaxBlockSize() const { return maxBlockSize; }
+  int LatencySamples() const { return latencySamples; }
+  IGraphics* Editor() const { return editor; }
+  int PendingEditParam() const { return pendingEditParam; }
+  // The plug-in lock (recursive).
+  WDL_Mutex* PluginLock() { return &stateLock; }
+
+  // ---------------------------------------------------------------------------------
+  // Channels and processing (audio thread or dispatcher, lock held).
+
+  int InputCount() const { return inChannels.ItemCount(); }
+  int OutputCount() const { return outChannels.ItemCount(); }
+  int ChannelPairingCount() const { return ioConfigs.ItemCount(); }
+  const ChannelPairing* ChannelPairingAt(int index) const { return ioConfigs.ItemAt(index); }
+  InputLane* InputLaneAt(int index) const { return inChannels.ItemAt(index); }
+  OutputLane* OutputLaneAt(int index) const { return outChannels.ItemAt(index); }
+
+  // True when some pairing matches; a negative argument matches any count.
+  bool IsLegalChannelCount(int inputs, int outputs) const;
+  // Channels first ... min(first + count, channel count) - 1; an unconnected channel reads
+  // or writes its own scratch buffer.
+  void ConnectInputs(int first, int count, bool connected);
+  void ConnectOutputs(int first, int count, bool connected);
+  // For each connected channel in the range, in order, the next pointer of buffers. A
+  // null buffers list, or a null entry, leaves the channel on its scratch buffer (zeroed
+  // for inputs). Unconnected channels in the range are pointed at their scratch buffer.
+  void BindInputBuffers(int first, int count, double** buffers);
+  // Converts min(frames, maxBlockSize) floats of the next buffer into scratch.
+  void BindInputBuffersFloat(int first, int count, float** buffers, int frames);
+  void BindOutputBuffers(int first, int count, double** buffers);
+  // Points connected channels at scratch and remembers the next host pointer.
+  void BindOutputBuffersFloat(int first, int count, float** buffers);
+  // RenderAudio over the pointer lists (null for an empty list). frames is clamped into
+  // 0 ... maxBlockSize so that scratch buffers are never overrun; use ProcessDouble /
+  // ProcessFloat for longer host blocks.
+  void RunBlock(int frames);
+  // RunBlock, then each connected output's scratch is stored as float into (or, Adding,
+  // added to) its floatTarget.
+  void RunBlockFloat(int frames);
+  void RunBlockFloatAdding(int frames);
+  // Complete processing calls for the adapter (audio thread; take the lock): bind all
+  // channels and run, splitting frames into pieces of at most maxBlockSize. Without a
+  // block size (0) replacing calls zero the connected host outputs and nothing is run.
+  void ProcessDouble(double** inputs, double** outputs, int frames);
+  void ProcessFloat(float** inputs, float** outputs, int frames, bool accumulate);
+  // Inputs from index 2 on become unconnected; with three or more outputs, outputs from
+  // index 2 on become connected.
+  void ApplyHostChannelQuirk();
+
+ protected:
+  WDL_PtrList<ChannelPairing> ioConfigs;
+  WDL_PtrList<IParam> params;
+  WDL_PtrList<PresetSlot> presets;
+  int currentPreset;
+  int pendingEditParam;
+  WDL_Mutex stateLock;
+  char effectName[kMaxEffectNameLength + 1];
+  char productName[kMaxEffectNameLength + 1];
+  char vendorName[kMaxEffectNameLength + 1];
+  int pluginId;
+  int vendorId;
+  int versionCode;
+  int hostCode;
+  int hostVersion;
+  bool wantsChunks;
+  bool isInstrument;
+  int midiMode;
+  double sampleRate;
+  int maxBlockSize;
+  int latencySamples;
+  IGraphics* editor;
+  WDL_TypedBuf<double*> inputPointers;
+  WDL_TypedBuf<double*> outputPointers;
+  WDL_PtrList<InputLane> inChannels;
+  WDL_PtrList<OutputLane> outChannels;
+
+ private:
+  void ParseChannelIoSpec(const char* spec);
+  void RunBlockFloatOutputs(int frames, bool accumulate);
+  PresetSlot* LowestUnfilledSlot() const;
+
+  // Host pointer lists offset into the block while ProcessDouble / ProcessFloat split a
+  // long call; sized to the channel counts at construction so processing never allocates.
+  WDL_TypedBuf<double*> splitDoubleIn;
+  WDL_TypedBuf<double*> splitDoubleOut;
+  WDL_TypedBuf<float*> splitFloatIn;
+  WDL_TypedBuf<float*> splitFloatOut;
+};
