@@ -15,6 +15,9 @@ class WDL_Mutex {
 
   void Lock();
   void Unlock();
+  // Takes the mutex only when that needs no wait; true when taken. Lets a helper thread
+  // give up instead of blocking on a lock whose holder is waiting for that thread.
+  bool TryLock();
 
  private:
   PlatformMutex m_mutex;

@@ -13,3 +13,5 @@ WDL_Mutex::~WDL_Mutex() { pthread_mutex_destroy(&m_mutex); }
 void WDL_Mutex::Lock() { pthread_mutex_lock(&m_mutex); }
 
 void WDL_Mutex::Unlock() { pthread_mutex_unlock(&m_mutex); }
+
+bool WDL_Mutex::TryLock() { return pthread_mutex_trylock(&m_mutex) == 0; }

@@ -25,3 +25,19 @@ TEST(Mutex, RecursiveOnOneThreadAndExclusiveAcrossThreads) {
 
   MutexGuard nullGuard(nullptr);  // a null mutex is a no-op
 }
+
+TEST(Mutex, TryLockFailsOnlyWhileAnotherThreadHoldsIt) {
+  WDL_Mutex mutex;
+  ASSERT_TRUE(mutex.TryLock());
+  EXPECT_TRUE(mutex.TryLock());  // recursive on the owning thread
+  bool takenElsewhere = true;
+  std::thread([&] { takenElsewhere = mutex.TryLock(); }).join();
+  EXPECT_FALSE(takenElsewhere);
+  mutex.Unlock();
+  mutex.Unlock();
+  std::thread([&] {
+    takenElsewhere = mutex.TryLock();
+    if (takenElsewhere) mutex.Unlock();
+  }).join();
+  EXPECT_TRUE(takenElsewhere);
+}
