@@ -1,0 +1,378 @@
+// The delay engine: parameter values to engine settings, and the block processing.
+//
+// Arithmetic: samples are doubles; gains, pans and crossfade weights are floats widened to
+// double where they multiply a sample, so that every build and both host precisions give
+// the same samples.
+#include <cmath>
+#include <cstdlib>
+
+#include "effect/quelora2.h"
+
+namespace {
+
+// Round half away from zero.
+int RoundHalfAway(double v) { return static_cast<int>(v >= 0.0 ? v + 0.5 : v - 0.5); }
+
+// Index of the sample d frames before position w in a ring of n samples (0 <= d <= n).
+inline int Behind(int w, int d, int n) {
+  const int i = w - d;
+  return i < 0 ? i + n : i;
+}
+
+inline bool IsPongMode(int mode) { return mode == kModePingPong || mode == kModeInvPong; }
+inline bool IsSingleMode(int mode) { return mode == kModeLeft || mode == kModeRight; }
+
+}  // namespace
+
+VSTCLASS::~VSTCLASS() {
+  free(DelayLine);
+  DelayLine = nullptr;
+}
+
+float VSTCLASS::NoteLength(int k) {
+  if (k < 0) k = 0;
+  if (k > kNumNoteValues - 1) k = kNumNoteValues - 1;
+  // The note values come in threes of increasing length: a straight note, the triplet
+  // (two thirds) of the next longer straight note, the dotted (one and a half) straight
+  // note. Powers of two scale a float exactly, so every length below is the exact
+  // single-precision value; no transcendental function decides a sample position.
+  const float triplet = 0.010416667f;  // 1/96
+  switch (k % 3) {
+    case 0:
+      return static_cast<float>(1 << (k / 3)) / 64.0f;
+    case 1:
+      return static_cast<float>(1 << ((k + 2) / 3)) * triplet;
+    default:
+      return static_cast<float>(1 << ((k - 2) / 3)) * (3.0f / 128.0f);
+  }
+}
+
+void VSTCLASS::HandleParamChanged(int index) {
+  MutexGuard guard(PluginLock());
+  const IParam* param = ParamAt(index);
+  if (param) {
+    // The value is brought into the parameter's range first: the feedback loop is only
+    // stable below 1, and a note or mode index outside its table means nothing.
+    double v = param->current;
+    if (!(v >= param->Lowest())) v = param->Lowest();  // also NaN
+    if (v > param->Highest()) v = param->Highest();
+    const int k = RoundHalfAway(v);
+    switch (index) {
+      case kDelayRate:
+        rateDelay = static_cast<int>(static_cast<double>(NoteLength(k)) * wholeNoteSamples + 0.5);
+        break;
+      case kPosition:
+        positionMode = static_cast<uint16_t>(k);
+        break;
+      case kPanWidth:
+        width = static_cast<float>(k) * 0.01f;
+        break;
+      case kFeedback:
+        feedbackGain = static_cast<float>(k) * 0.01f;
+        break;
+      case kDryMix:
+        dryGain = static_cast<float>(k) * 0.01f;
+        break;
+      case kWetMix:
+        wetGain = static_cast<float>(k) * 0.01f;
+        break;
+      default:
+        break;
+    }
+  }
+
+  // The position mode decides the delay and the pan, whatever changed: the pong modes run
+  // the line at twice the rate delay and take the first echo from its middle (tap B).
+  switch (positionMode) {
+    case kModeLeft:
+      targetDelay = rateDelay;
+      tapB = 0.0;
+      targetPan = (1.0f + width) * 0.5f;
+      break;
+    case kModeRight:
+      targetDelay = rateDelay;
+      tapB = 0.0;
+      targetPan = (1.0f - width) * 0.5f;
+      break;
+    case kModePingPong:
+      targetDelay = 2 * rateDelay;
+      targetPan = (1.0f - width) * 0.5f;
+      break;
+    case kModeInvPong:
+      targetDelay = 2 * rateDelay;
+      targetPan = (1.0f + width) * 0.5f;
+      break;
+    default:
+      break;
+  }
+
+  if (lineReady) {
+    if (currentDelay == 0) {
+      // Nothing established yet (first block or just resized): take the delay at once.
+      // The mode is then settled too, so that the next fade knows whether tap B was in use.
+      crossfadeCountdown = -1;
+      newDelay = currentDelay = targetDelay;
+      settledMode = positionMode;
+    } else if (targetDelay != currentDelay && crossfadeCountdown == -1) {
+      // One crossfade at a time; a target arriving during a fade waits for a later change.
+      newDelay = targetDelay;
+      crossfadeCountdown = crossfadeLength;
+    }
+  }
+}
+
+void VSTCLASS::ResizeLine(double w) {
+  wholeNoteSamples = w;
+  free(DelayLine);
+  DelayLine = nullptr;
+  lineLength = 0;
+  writePos = 0;
+  crossfadeCountdown = 0;
+  targetDelay = currentDelay = newDelay = 0;
+
+  if (w > 0.0) {
+    // Eight whole notes: a "4/1" note doubled by a pong mode, the longest delay there is.
+    int n = static_cast<int>(std::floor(8.0 * w + 0.5));
+    const int longest = 2 * static_cast<int>(4.0 * w + 0.5);
+    if (n < longest) n = longest;
+    if (n < 1) n = 1;
+    // calloc hands out zeroed storage (large blocks come as fresh zero pages, so even a
+    // long line costs little time here). On failure the line stays absent and the effect
+    // passes the dry signal until the tempo or the sample rate changes again.
+    DelayLine = static_cast<double*>(calloc(static_cast<size_t>(n), sizeof(double)));
+    if (DelayLine) lineLength = n;
+  }
+  HandleParamChanged(kDelayRate);
+}
+
+void VSTCLASS::GlidePan() {
+  if (currentPan < 0.f) currentPan = targetPan;
+  if (std::fabs(currentPan - targetPan) > panGlideStep) {
+    currentPan += currentPan < targetPan ? panGlideStep : -panGlideStep;
+  } else {
+    currentPan = targetPan;
+  }
+}
+
+void VSTCLASS::RenderAudio(double** inputs, double** outputs, int frameCount) {
+  // Samples per whole note at the host's tempo, asked once per block. No tempo, or one so
+  // slow (or a rate so high) that the line would exceed its bound, leaves no line.
+  double w = 4.0 * SamplesPerBeat();
+  if (!std::isfinite(w) || w <= 0.0 || w > kMaxWholeNoteSamples) w = 0.0;
+
+  if (!lineReady) {
+    lineReady = true;
+    ResizeLine(w);
+  } else if (w != wholeNoteSamples) {
+    // A new tempo or sample rate: every echo is lost and the new delay applies at once.
+    ResizeLine(w);
+  }
+
+  GlidePan();
+
+  if (frameCount <= 0 || !inputs || !outputs) return;
+  const double* in0 = inputs[0];
+  const double* in1 = inputs[1];
+  double* out0 = outputs[0];
+  double* out1 = outputs[1];
+  if (!in0 || !in1 || !out0 || !out1) return;
+
+  // Without a line (no tempo, or no storage) the line is neither read nor written. The
+  // delays never exceed the line by construction; the check keeps it that way for sure.
+  if (!DelayLine || currentDelay > lineLength || newDelay > lineLength) {
+    RenderDryOnly(in0, in1, out0, out1, frameCount);
+    return;
+  }
+
+  int done = 0;
+  while (done < frameCount) {
+    if (crossfadeCountdown > 0) {
+      const int frames =
+          crossfadeCountdown < frameCount - done ? crossfadeCountdown : frameCount - done;
+      RenderCrossfade(in0 + done, in1 + done, out0 + done, out1 + done, frames);
+      done += frames;
+    } else {
+      if (crossfadeCountdown == 0) {
+        // The frame after the last crossfade frame: the faded-in delay is now the delay.
+        currentDelay = newDelay;
+        if (IsSingleMode(positionMode)) tapB = 0.0;
+        settledMode = positionMode;
+        crossfadeCountdown = -1;
+      }
+      RenderIdle(in0 + done, in1 + done, out0 + done, out1 + done, frameCount - done);
+      done = frameCount;
+    }
+  }
+}
+
+void VSTCLASS::RenderDryOnly(const double* in0, const double* in1, double* out0, double* out1,
+                             int frames) {
+  const double dry = dryGain;
+  for (int n = 0; n < frames; ++n) {
+    const double x0 = in0[n];
+    const double x1 = in1[n];
+    out0[n] = dry * x0;
+    out1[n] = dry * x1;
+  }
+}
+
+namespace {
+
+// One idle frame: read the taps, feed the line, mix the outputs.
+struct IdleFrame {
+  double* line;
+  double feedback, wet, dry, panA, panB;
+
+  template <bool kPong>
+  inline __attribute__((always_inline)) void Run(const double* in0, const double* in1, double* out0,
+                                                 double* out1, int n, int w, int a, int b,
+                                                 double& sampleA, double& sampleB) const {
+    const double x0 = in0[n];
+    const double x1 = in1[n];
+    sampleA = line[a];
+    if (kPong) sampleB = line[b];
+    line[w] = (x0 + x1) * 0.5 + feedback * sampleA;
+    out0[n] = (panB * sampleB + panA * sampleA) * wet + dry * x0;
+    out1[n] = (panB * sampleA + panA * sampleB) * wet + dry * x1;
+  }
+};
+
+// Whether a tap at distance d reads, within a run of frames, no sample that another frame
+// of the same run writes: the tap reads the very sample being written (0 or the whole
+// line), or the read and write ranges do not meet on either side of the ring.
+inline bool TapIsIndependent(int d, int length, int run) {
+  return d == 0 || d == length || (d >= run && length - d >= run);
+}
+
+// A run of frames without wrap. When every tap is independent of the run's writes, the
+// frames are independent and the loop may be vectorized; the samples are the same either
+// way (no reassociation, no contraction: the effect is built with -ffp-contract=off).
+template <bool kPong>
+void IdleRunOfFrames(const IdleFrame& frame, const double* in0, const double* in1, double* out0,
+                     double* out1, int n0, int run, int length, int w, int a, int b, int distanceA,
+                     int distanceB, double& sampleA, double& sampleB) {
+  const bool independent = TapIsIndependent(distanceA, length, run) &&
+                           (!kPong || TapIsIndependent(distanceB, length, run));
+  if (independent) {
+    // The taps of the last frame, read before any frame of the run writes the line.
+    const double lastA = frame.line[a + run - 1];
+    const double lastB = kPong ? frame.line[b + run - 1] : sampleB;
+    const double heldB = sampleB;  // tap B of a single mode keeps its value
+#if defined(__clang__)
+#pragma clang loop vectorize(assume_safety)
+#elif defined(__GNUC__)
+#pragma GCC ivdep
+#endif
+    for (int i = 0; i < run; ++i) {
+      double frameA = 0.0;
+      double frameB = heldB;
+      frame.Run<kPong>(in0, in1, out0, out1, n0 + i, w + i, a + i, b + i, frameA, frameB);
+    }
+    sampleA = lastA;
+    sampleB = lastB;
+  } else {
+    for (int i = 0; i < run; ++i) {
+      frame.Run<kPong>(in0, in1, out0, out1, n0 + i, w + i, a + i, b + i, sampleA, sampleB);
+    }
+  }
+}
+
+}  // namespace
+
+void VSTCLASS::RenderIdle(const double* in0, const double* in1, double* out0, double* out1,
+                          int frames) {
+  const int length = lineLength;
+  const bool pong = IsPongMode(positionMode);
+  IdleFrame frame;
+  frame.line = DelayLine;
+  frame.feedback = feedbackGain;
+  frame.wet = wetGain;
+  frame.dry = dryGain;
+  frame.panA = currentPan;
+  frame.panB = 1.0f - currentPan;
+
+  // The write position and both read positions advance together; each wraps on its own.
+  const int distanceA = newDelay;
+  const int distanceB = newDelay / 2;
+  int w = writePos;
+  int a = Behind(w, distanceA, length);
+  int b = Behind(w, distanceB, length);
+  double sampleA = tapA;
+  double sampleB = tapB;
+
+  int n = 0;
+  while (n < frames) {
+    // Frames until the first of the three positions wraps: the inner loop then runs
+    // without any wrap test.
+    int run = frames - n;
+    if (length - w < run) run = length - w;
+    if (length - a < run) run = length - a;
+    if (pong && length - b < run) run = length - b;
+    if (pong) {
+      IdleRunOfFrames<true>(frame, in0, in1, out0, out1, n, run, length, w, a, b, distanceA,
+                            distanceB, sampleA, sampleB);
+    } else {
+      IdleRunOfFrames<false>(frame, in0, in1, out0, out1, n, run, length, w, a, b, distanceA,
+                             distanceB, sampleA, sampleB);
+    }
+    n += run;
+    w += run;
+    a += run;
+    b += run;
+    if (w >= length) w = 0;
+    if (a >= length) a = 0;
+    if (b >= length) b -= length;  // b only wraps exactly when the pong taps it
+  }
+  writePos = w;
+  tapA = sampleA;
+  tapB = sampleB;
+}
+
+void VSTCLASS::RenderCrossfade(const double* in0, const double* in1, double* out0, double* out1,
+                               int frames) {
+  double* const line = DelayLine;
+  const int length = lineLength;
+  const int mode = positionMode;
+  // Whether tap B was in use when the fade began (the settled mode's family) and whether
+  // it is now: a pong mode keeps it, a single mode drops it, so between the two families
+  // tap B fades in or out, and within a family it crossfades or stays silent.
+  const bool wasPong = IsPongMode(settledMode);
+  const bool pong = IsPongMode(mode);
+  const bool single = IsSingleMode(mode);
+  const double feedback = feedbackGain;
+  const double wet = wetGain;
+  const double dry = dryGain;
+  const double panA = currentPan;
+  const double panB = 1.0f - currentPan;
+  const float fadeLength = static_cast<float>(crossfadeLength);
+
+  int w = writePos;
+  for (int n = 0; n < frames; ++n) {
+    --crossfadeCountdown;
+    // Weight of the old delay: (length - 1) / length on the first frame, 0 on the last.
+    const float old = static_cast<float>(crossfadeCountdown) / fadeLength;
+    const double wOld = old;
+    const double wNew = 1.0f - old;
+    const double newA = line[Behind(w, newDelay, length)];
+    const double oldA = line[Behind(w, currentDelay, length)];
+    tapA = wNew * newA + wOld * oldA;
+    if (pong) {
+      const double newB = line[Behind(w, newDelay / 2, length)];
+      if (wasPong) {
+        tapB = wNew * newB + wOld * line[Behind(w, currentDelay / 2, length)];
+      } else {
+        tapB = wNew * newB;  // fades in
+      }
+    } else if (single && wasPong) {
+      tapB = wOld * line[Behind(w, currentDelay / 2, length)];  // fades out
+    }
+
+    const double x0 = in0[n];
+    const double x1 = in1[n];
+    line[w] = (x0 + x1) * 0.5 + feedback * tapA;
+    if (++w >= length) w = 0;
+    out0[n] = (panB * tapB + panA * tapA) * wet + dry * x0;
+    out1[n] = (panB * tapA + panA * tapB) * wet + dry * x1;
+  }
+  writePos = w;
+}

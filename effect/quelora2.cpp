@@ -1,0 +1,90 @@
+// Identity, parameters and factory presets of the effect.
+#include "effect/quelora2.h"
+
+namespace {
+
+// The name hosts list. The macOS build carries the name without the space, matching its
+// bundle and view class name.
+#ifdef __APPLE__
+const char* const kEffectName = "Quelora2";
+#else
+const char* const kEffectName = "Quelora 2";
+#endif
+
+const char* const kNoteTexts[kNumNoteValues] = {
+    "1/64", "1/32T", "1/64D", "1/32", "1/16T", "1/32D", "1/16", "1/8T", "1/16D",
+    "1/8",  "1/4T",  "1/8D",  "1/4",  "1/2T",  "1/4D",  "1/2",  "1/1T", "1/2D",
+    "1/1",  "2/1T",  "1/1D",  "2/1",  "4/1T",  "2/1D",  "4/1"};
+
+const char* const kPositionTexts[4] = {"left", "right", "ping pong", "inv pong"};
+
+}  // namespace
+
+VSTCLASS::VSTCLASS(audioMasterCallback hostCallback)
+    : IPlugVST(hostCallback, kNumParams, "1-1 2-2", kNumPresets, kEffectName, "", "Obvik",
+               0x00010200, FourCharCode('k', '2', 'q', 'z'), FourCharCode('O', 'b', 'v', 'i'),
+               /*latencySamples=*/0, /*midiMode=*/0, /*wantsChunks=*/false,
+               /*isInstrument=*/false),
+      DelayLine(nullptr),
+      wholeNoteSamples(0.0),
+      tapA(0.0),
+      tapB(0.0),
+      targetPan(0.f),
+      currentPan(-1.f),
+      feedbackGain(0.f),
+      wetGain(0.f),
+      dryGain(0.f),
+      panGlideStep(kPanGlideStep),
+      targetDelay(0),
+      currentDelay(0),
+      newDelay(0),
+      lineLength(0),
+      writePos(0),
+      crossfadeLength(kDelayCrossfadeSamples),
+      crossfadeCountdown(0),
+      lineReady(false),
+      positionMode(kModeLeft),
+      settledMode(kModeLeft),
+      rateDelay(0),
+      width(0.f) {
+  IParam* rate = ParamAt(kDelayRate);
+  if (rate) {
+    rate->DefineEnum("Delay Rate", 12, kNumNoteValues, "");
+    for (int i = 0; i < kNumNoteValues; ++i) rate->AddDisplayText(i, kNoteTexts[i]);
+  }
+  IParam* position = ParamAt(kPosition);
+  if (position) {
+    position->DefineEnum("Position", kModeLeft, 4, "");
+    for (int i = 0; i < 4; ++i) position->AddDisplayText(i, kPositionTexts[i]);
+  }
+  if (IParam* p = ParamAt(kPanWidth)) p->DefineInt("Pan Width", 90, 0, 100, "%");
+  if (IParam* p = ParamAt(kFeedback)) p->DefineInt("Feedback", 60, 0, 99, "%");
+  if (IParam* p = ParamAt(kDryMix)) p->DefineInt("Dry Mix", 100, 0, 100, "%");
+  if (IParam* p = ParamAt(kWetMix)) p->DefineInt("Wet Mix", 50, 0, 100, "%");
+
+  // The editor is built and attached here, once the parameters exist (it shows their
+  // values) and before the presets are filled: AttachEditor(new <editor>(this, ...)).
+
+  FillDefaultPresets("---- default ----", 1);
+  //                               rate pos width fb dry wet
+  AddFactoryPreset("Classic Delay", {9, 2, 90, 60, 70, 60});
+  AddFactoryPreset("Bright Room", {0, 2, 100, 60, 100, 70});
+  AddFactoryPreset("Dark Room", {1, 2, 90, 50, 60, 60});
+  AddFactoryPreset("Etheric Room", {1, 3, 100, 90, 90, 50});
+  AddFactoryPreset("Resonant Room", {0, 2, 100, 80, 100, 60});
+  AddFactoryPreset("Distant Echoes", {21, 0, 100, 60, 60, 50});
+  AddFactoryPreset("Distant Echoes 2", {20, 1, 100, 70, 60, 40});
+  AddFactoryPreset("Harp", {3, 2, 90, 90, 70, 50});
+  AddFactoryPreset("Long Delay", {9, 2, 90, 80, 80, 70});
+  AddFactoryPreset("Very Long Delay", {9, 3, 90, 90, 70, 50});
+  AddFactoryPreset("Don't Stop", {9, 2, 90, 96, 70, 70});
+  AddFactoryPreset("Light Drops", {2, 3, 90, 80, 70, 50});
+  AddFactoryPreset("Only Delay", {12, 2, 90, 60, 0, 90});
+  AddFactoryPreset("Quiet Delay", {6, 2, 90, 80, 50, 30});
+  AddFactoryPreset("Relaxation", {6, 2, 90, 80, 60, 40});
+  AddFactoryPreset("Stereo Enhanced", {9, 2, 100, 70, 100, 70});
+
+  // The gains, mode and width follow the parameters from the start, so a host that
+  // processes before opening the plug-in hears the defaults rather than silence.
+  NotifyAllParamsChanged();
+}

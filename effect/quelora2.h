@@ -1,0 +1,119 @@
+// Quelora 2: a tempo-synchronised stereo delay. One mono delay line fed with the average of
+// the two inputs; its length is a note value of the host tempo; the echoes are placed in the
+// stereo field by a position mode and a width. Delay changes crossfade over 4410 samples,
+// pan changes glide by 0.05 per block.
+//
+// Threading: both overrides run under the plug-in lock. HandleParamChanged is reached from
+// the UI thread (host automation, editor, presets, chunks) and from RenderAudio on the audio
+// thread (after a resize); RenderAudio runs on the audio thread inside the processing
+// calls. The engine members below are touched only with that lock held.
+#pragma once
+
+#include <cstdint>
+
+#include "vst/IPlugVST.h"
+
+// The effect's parameters by index.
+enum EParams {
+  kDelayRate = 0,
+  kPosition = 1,
+  kPanWidth = 2,
+  kFeedback = 3,
+  kDryMix = 4,
+  kWetMix = 5,
+  kNumParams = 6
+};
+
+// Position modes (values of kPosition).
+enum EPositionMode : uint16_t {
+  kModeLeft = 0,
+  kModeRight = 1,
+  kModePingPong = 2,
+  kModeInvPong = 3
+};
+
+constexpr int kNumNoteValues = 25;
+constexpr int kNumPresets = 24;
+
+class VSTCLASS : public IPlugVST {
+ public:
+  // Samples of a delay crossfade; a fixed count that does not follow the sample rate.
+  static constexpr int kDelayCrossfadeSamples = 4410;
+  // Pan change per block while the pan glides towards its target.
+  static constexpr float kPanGlideStep = 0.05f;
+  // Longest whole note the line is sized for: "4/1" needs 4 whole notes, a pong mode twice
+  // that, so the line holds 8 whole notes. This bound is a whole note at 20 BPM and
+  // 192 kHz (2 304 000 samples; the line is then 18.4 M samples, 147 MB). A slower tempo
+  // or a higher rate counts as no tempo: the effect passes the dry signal only.
+  static constexpr double kMaxWholeNoteSamples = 4.0 * 60.0 * 192000.0 / 20.0;
+
+  // Constructing thread (entry point, under the construction lock).
+  explicit VSTCLASS(audioMasterCallback hostCallback);
+  // UI thread (effClose). Releases the delay line, then the adapter and the base.
+  ~VSTCLASS() override;
+
+  // Takes the plug-in lock. Turns parameter index's value into engine settings and starts a
+  // crossfade when the delay changes.
+  void HandleParamChanged(int index) override;
+  // Audio thread, lock held. Processes frames frames of inputs[0..1] into outputs[0..1].
+  void RenderAudio(double** inputs, double** outputs, int frameCount) override;
+
+  // Note length in whole notes of note index k (clamped into 0 ... 24), single precision.
+  static float NoteLength(int k);
+
+  // Engine state, for tests and diagnostics (lock held).
+  int LineLength() const { return lineLength; }
+  bool HasLine() const { return DelayLine != nullptr; }
+  int CurrentDelay() const { return currentDelay; }
+  int NewDelay() const { return newDelay; }
+  int TargetDelay() const { return targetDelay; }
+  int CrossfadeCountdown() const { return crossfadeCountdown; }
+  float CurrentPan() const { return currentPan; }
+  float TargetPan() const { return targetPan; }
+  double WholeNoteSamples() const { return wholeNoteSamples; }
+
+ private:
+  // Sizes (or releases) the line for a whole note of w samples and applies the delay at once.
+  void ResizeLine(double w);
+  void GlidePan();
+  // The per-frame loops; both produce exactly the same samples for the same state, the
+  // idle one without the crossfade's work.
+  void RenderIdle(const double* in0, const double* in1, double* out0, double* out1, int frames);
+  void RenderCrossfade(const double* in0, const double* in1, double* out0, double* out1,
+                       int frames);
+  // The dry path alone, while there is no usable line.
+  void RenderDryOnly(const double* in0, const double* in1, double* out0, double* out1, int frames);
+
+  // The mono ring buffer of lineLength samples; null until the first block, while the host
+  // gives no tempo, and when its storage could not be allocated.
+  double* DelayLine;
+  // Samples per whole note the line was last sized for (0: none).
+  double wholeNoteSamples;
+  // This frame's samples at the full delay and at half the delay.
+  double tapA;
+  double tapB;
+  // Pan positions 0 ... 1; the current one is negative until the first block.
+  float targetPan;
+  float currentPan;
+  float feedbackGain;
+  float wetGain;
+  float dryGain;
+  float panGlideStep;
+  // Delays in samples: asked for by the settings; in use (faded out during a crossfade);
+  // faded in during a crossfade (equal to the current one when idle).
+  int targetDelay;
+  int currentDelay;
+  int newDelay;
+  int lineLength;
+  int writePos;
+  int crossfadeLength;
+  // -1 idle, 1 ... 4410 while a crossfade runs, 0 on the frame after its last one.
+  int crossfadeCountdown;
+  bool lineReady;
+  uint16_t positionMode;
+  // The mode in force when the last crossfade finished.
+  uint16_t settledMode;
+  // The delay of the Delay Rate parameter alone, and the last Pan Width (0 ... 1).
+  int rateDelay;
+  float width;
+};

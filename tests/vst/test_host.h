@@ -1,0 +1,65 @@
+// A minimal VST 2.4 host for tests: creates instances through an entry point (loaded from
+// the module or linked in), answers the host callbacks the plug-in uses and records what
+// the plug-in tells it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "vst/aeffect.h"
+
+class TestHost {
+ public:
+  struct Call {
+    VstInt32 opcode;
+    VstInt32 index;
+    float opt;
+  };
+
+  TestHost();
+  ~TestHost();  // closes the instance if still open
+  TestHost(const TestHost&) = delete;
+  TestHost& operator=(const TestHost&) = delete;
+
+  // Creates an instance; null on failure. The host keeps at most one instance.
+  AEffect* Create(VstPluginMainProc entry);
+  void Close();
+  AEffect* effect() const { return mEffect; }
+
+  // effOpen, sample rate and block size as a host starting the plug-in would send them.
+  void Start(float sampleRate = 44100.f, int blockSize = 512);
+
+  VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                     float opt = 0.f);
+  std::string Text(VstInt32 opcode, VstInt32 index = 0);
+  void SetParameter(int index, float value);
+  float GetParameter(int index);
+  std::string ParamDisplay(int index);
+
+  // Stereo processing helpers over vectors of equal length.
+  void ProcessFloat(std::vector<float>& in0, std::vector<float>& in1, std::vector<float>& out0,
+                    std::vector<float>& out1);
+  void ProcessDouble(std::vector<double>& in0, std::vector<double>& in1, std::vector<double>& out0,
+                     std::vector<double>& out1);
+
+  // The transport the host reports: a tempo of 0 or tempoValid false means no tempo.
+  double tempo = 120.0;
+  bool tempoValid = true;
+  double samplePos = 0.0;
+  std::string productString = "Test Host";
+  VstIntPtr vendorVersion = 10203;
+  int timeRequests = 0;
+  std::vector<Call> calls;  // every callback except audioMasterGetTime
+  struct SentEvent {
+    VstInt32 type, byteSize, deltaFrames;
+  };
+  std::vector<SentEvent> sentEvents;  // audioMasterProcessEvents
+
+ private:
+  static VstIntPtr Callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                            void* ptr, float opt);
+  VstIntPtr Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
+
+  AEffect* mEffect = nullptr;
+  VstTimeInfo mTime;
+};
