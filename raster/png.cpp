@@ -3,6 +3,8 @@
 // byte layout.
 #include "raster/png.h"
 
+#include "raster/png_file.h"
+
 #include <png.h>
 
 #include <csetjmp>
@@ -168,7 +170,7 @@ LICE_IBitmap* ReadPngMemory(const void* data, size_t size, LICE_IBitmap* dest) {
 
 LICE_IBitmap* ReadPngFile(const char* path, LICE_IBitmap* dest) {
   if (!path) return nullptr;
-  FILE* fp = fopen(path, "rb");
+  FILE* fp = OpenPngFileForReading(path);
   if (!fp) return nullptr;
 
   Decoder d;

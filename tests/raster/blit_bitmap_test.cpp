@@ -57,6 +57,9 @@ TEST(BlitMemBitmap, ImpossibleSizesFailCleanly) {
   EXPECT_EQ(negative.PixelData(), nullptr);
 }
 
+#ifndef _WIN32
+// The Linux surface is plain memory without a drawing context; the Windows one (a DIB
+// section) has its own test.
 TEST(BlitSysBitmap, KeepsTheSurfaceWhenSmaller) {
   LICE_SysBitmap bm(10, 5);
   EXPECT_EQ(bm.DeviceContext(), nullptr);
@@ -79,3 +82,4 @@ TEST(BlitSysBitmap, KeepsTheSurfaceWhenSmaller) {
   EXPECT_EQ(bm.PixelData(), nullptr);
   EXPECT_EQ(bm.Width(), 0);
 }
+#endif

@@ -1,0 +1,9 @@
+// Windows: the editor lives in a Win32 child window.
+#include <new>
+
+#include "graphics/platform_editor.h"
+#include "graphics/win/IGraphicsHwnd.h"
+
+IGraphics* MakePlatformEditor(IPlugBase* plug, int width, int height, int frameRate) {
+  return new (std::nothrow) IGraphicsHwnd(plug, width, height, frameRate);
+}
