@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
-# Installs the dependencies, builds everything in build/ and runs every test with ctest.
+# Installs the dependencies, then builds and tests both deliverables: the Windows DLL
+# (cross-built in build-win/, tests under wine) and the Linux plug-in with everything
+# else (build/). The Linux ctest summary comes last.
+#   QUELORA_SKIP_WINDOWS=1  leaves out the Windows side.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+if [ "${QUELORA_SKIP_WINDOWS:-0}" != "1" ]; then
+  bash scripts/ci-windows.sh
+fi
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)" >/dev/null
 ctest --test-dir build --output-on-failure -j"$(nproc)"
