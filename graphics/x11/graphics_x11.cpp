@@ -1,0 +1,456 @@
+#include "graphics/x11/graphics_x11.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "graphics/IControl.h"
+#include "graphics/x11/x11_abandon.h"
+#include "graphics/x11/x11_desktop.h"
+#include "graphics/x11/x11_error_trap.h"
+#include "plug/IParam.h"
+#include "plug/IPlugBase.h"
+#include "raster/bitmap.h"
+#include "raster/png.h"
+#include "resources/embedded_images.h"
+
+namespace {
+
+long long NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+}  // namespace
+
+IGraphicsX11::IGraphicsX11(IPlugBase* owner, int width, int height, int frameRate)
+    : IGraphics(owner, width, height, frameRate),
+      mDisplay(nullptr),
+      mWindow(0),
+      mColormap(0),
+      mOwnsColormap(false),
+      mVisual(nullptr),
+      mDepth(0),
+      mWindowGone(false),
+      mResizePending(false),
+      mGestureEndTicks(0),
+      mPendingEntryControl(nullptr),
+      mPendingEntryParam(nullptr),
+      mLastClickTime(0),
+      mLastClickX(0),
+      mLastClickY(0),
+      mLastClickValid(false),
+      mPointerX(0),
+      mPointerY(0),
+      mIdleNextTickMs(0),
+      mTickCount(0),
+      mPresentCount(0) {}
+
+IGraphicsX11::~IGraphicsX11() {
+  // The plug-in around this editor is being torn down: its host-facing operations are gone,
+  // so no pending end of edit is sent from here.
+  CloseAndRelease(false);
+}
+
+// ---------------------------------------------------------------------------------------
+// Opening and closing.
+
+void* IGraphicsX11::AttachToParentWindow(void* parent) {
+  if (mDisplay) DetachFromParentWindow();
+  const Window parentWindow = static_cast<Window>(reinterpret_cast<uintptr_t>(parent));
+  if (!parentWindow) return nullptr;
+  if (!mDrawBitmap) PrepareDrawing();
+
+  mDisplay = XOpenDisplay(nullptr);
+  if (!mDisplay) return nullptr;
+  // Programs started from the editor (the web opener) must not inherit the connection,
+  // or it would outlive the editor.
+  fcntl(ConnectionNumber(mDisplay), F_SETFD, FD_CLOEXEC);
+  x11::RegisterTrappedDisplay(mDisplay);
+  // A server that goes away must not end the host: the editor just stops using it.
+  x11::SurviveConnectionLoss(mDisplay);
+
+  if (!CreateWindow(parentWindow)) {
+    DestroyWindow();
+    return nullptr;
+  }
+  mWindowGone = false;
+  mPendingPresent = IRECT();
+  mPendingExpose = IRECT(0, 0, mWidth, mHeight);
+  mLastClickValid = false;
+  MarkAllControlsDirty();
+
+  Display* display = mDisplay;
+  const bool started = mThread.Start(
+      ConnectionNumber(mDisplay), mPlug ? mPlug->PluginLock() : nullptr, mFPS,
+      [this](bool tickDue) { return DoWork(tickDue); },
+      [display]() { return XQLength(display); });
+  // Without a thread the host's effEditIdle calls drive the editor (Idle()).
+  if (!started) mIdleNextTickMs = NowMs();
+  return reinterpret_cast<void*>(static_cast<uintptr_t>(mWindow));
+}
+
+bool IGraphicsX11::CreateWindow(Window parent) {
+  const int screen = DefaultScreen(mDisplay);
+  if (!x11::ChooseTrueColorVisual(mDisplay, screen, &mVisual, &mDepth)) return false;
+  if (mVisual == DefaultVisual(mDisplay, screen)) {
+    mColormap = DefaultColormap(mDisplay, screen);
+    mOwnsColormap = false;
+  } else {
+    mColormap = XCreateColormap(mDisplay, RootWindow(mDisplay, screen), mVisual, AllocNone);
+    mOwnsColormap = true;
+  }
+
+  XSetWindowAttributes attributes;
+  std::memset(&attributes, 0, sizeof(attributes));
+  attributes.background_pixmap = None;  // every exposed pixel is painted from the bitmap
+  attributes.border_pixel = 0;
+  attributes.colormap = mColormap;
+  attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                          LeaveWindowMask | StructureNotifyMask;
+  const int errorsBefore = x11::TrappedErrorCount(mDisplay);
+  mWindow = XCreateWindow(mDisplay, parent, 0, 0, static_cast<unsigned>(mWidth),
+                          static_cast<unsigned>(mHeight), 0, mDepth, InputOutput, mVisual,
+                          CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attributes);
+  if (!mWindow) return false;
+  XMapWindow(mDisplay, mWindow);
+  XSync(mDisplay, False);
+  // A parent that does not exist (or a visual it refuses) shows up as an error here.
+  if (x11::TrappedErrorCount(mDisplay) != errorsBefore) return false;
+  return mSurface.Create(mDisplay, mWindow, mVisual, mDepth, mWidth, mHeight, true);
+}
+
+bool IGraphicsX11::ConnectionLost() const { return x11::TrappedConnectionLost(mDisplay); }
+
+void IGraphicsX11::DestroyWindow() {
+  mEntry.Close();
+  mSurface.Destroy();
+  if (mDisplay && ConnectionLost()) {
+    // Xlib may hold the broken display's lock for good: only the socket is closed (the
+    // Display record itself is left behind, a few kilobytes).
+    close(ConnectionNumber(mDisplay));
+    x11::UnregisterTrappedDisplay(mDisplay);
+    x11::AbandonXRecord(mDisplay);
+  } else if (mDisplay) {
+    if (mWindow) XDestroyWindow(mDisplay, mWindow);
+    if (mOwnsColormap && mColormap) XFreeColormap(mDisplay, mColormap);
+    XCloseDisplay(mDisplay);
+    x11::UnregisterTrappedDisplay(mDisplay);
+  }
+  mWindow = 0;
+  mColormap = 0;
+  mOwnsColormap = false;
+  mDisplay = nullptr;
+  mVisual = nullptr;
+  mPendingEntryControl = nullptr;
+  mPendingEntryParam = nullptr;
+  mPendingPresent = IRECT();
+  mPendingExpose = IRECT();
+}
+
+void IGraphicsX11::DetachFromParentWindow() { CloseAndRelease(true); }
+
+void IGraphicsX11::CloseAndRelease(bool flushPendingEdit) {
+  if (!mDisplay) return;
+  // The editor thread cannot join itself; nothing in the editor closes its own window.
+  if (mThread.IsEditorThread()) return;
+  mThread.Stop();
+  MutexGuard guard(mPlug ? mPlug->PluginLock() : nullptr);
+  if (flushPendingEdit && mPlug) {
+    // A button still held when the window goes would leave the host inside an edit that
+    // never ends: the release is delivered here instead.
+    if (CapturedControl() >= 0) {
+      IMouseMod mod(!mLastClickRight, mLastClickRight);
+      MouseReleased(mPointerX, mPointerY, &mod);
+    }
+    mPlug->FlushPendingParamEdit();
+  }
+  mGestureEndTicks = 0;
+  DestroyWindow();
+}
+
+void* IGraphicsX11::GetNativeWindow() {
+  return mWindow ? reinterpret_cast<void*>(static_cast<uintptr_t>(mWindow)) : nullptr;
+}
+
+void IGraphicsX11::Idle() {
+  if (!mDisplay || mThread.Running()) return;
+  MutexGuard guard(mPlug ? mPlug->PluginLock() : nullptr);
+  std::lock_guard<std::mutex> work(x11::EditorWorkMutex());
+  const long long now = NowMs();
+  const long long period = 1000 / (mFPS > 0 ? mFPS : 24);
+  const bool tickDue = now >= mIdleNextTickMs;
+  if (tickDue) mIdleNextTickMs = now + period;
+  DoWork(tickDue);
+}
+
+// ---------------------------------------------------------------------------------------
+// The editor thread's work.
+
+bool IGraphicsX11::DoWork(bool tickDue) {
+  if (!mDisplay) return false;
+  while (!ConnectionLost() && XPending(mDisplay) > 0) {
+    XEvent event;
+    XNextEvent(mDisplay, &event);
+    HandleEvent(&event);
+  }
+  if (mResizePending && !ConnectionLost() && mWindow) {
+    mResizePending = false;
+    XResizeWindow(mDisplay, mWindow, static_cast<unsigned>(mWidth), static_cast<unsigned>(mHeight));
+    mSurface.Create(mDisplay, mWindow, mVisual, mDepth, mWidth, mHeight, true);
+    mPendingExpose = IRECT(0, 0, mWidth, mHeight);
+  }
+  OpenPendingEntry();
+  if (!mPendingExpose.Empty()) {
+    // Dirty controls are drawn along with the exposed area: rendering marks every control
+    // drawn, so leaving them out here would lose their change.
+    IRECT area = mPendingExpose;
+    mPendingExpose = IRECT();
+    IRECT dirty;
+    if (CollectDirtyArea(&dirty)) area = area.Union(dirty);
+    RenderArea(&area);
+  }
+  if (tickDue) Tick();
+  FlushPresents();
+  if (!ConnectionLost()) XFlush(mDisplay);
+  return !ConnectionLost();
+}
+
+void IGraphicsX11::Tick() {
+  mTickCount.fetch_add(1);
+  IRECT dirty;
+  if (CollectDirtyArea(&dirty)) RenderArea(&dirty);
+  if (mGestureEndTicks > 0 && --mGestureEndTicks == 0 && mPlug) mPlug->FlushPendingParamEdit();
+}
+
+void IGraphicsX11::FlushPresents() {
+  if (mPendingPresent.Empty()) return;
+  const IRECT area = mPendingPresent;
+  mPendingPresent = IRECT();
+  if (ConnectionLost() || mWindowGone || !mSurface.Valid()) return;
+  if (mSurface.Present(mDrawBitmap, area)) mPresentCount.fetch_add(1);
+}
+
+IMouseMod IGraphicsX11::ModFromState(unsigned int state, bool left, bool right) const {
+  return IMouseMod(left, right, (state & ShiftMask) != 0, (state & ControlMask) != 0,
+                   (state & Mod1Mask) != 0);
+}
+
+void IGraphicsX11::HandleEvent(XEvent* event) {
+  if (mEntry.IsOpen() && event->xany.window == mEntry.Handle()) {
+    HandleEntryEvent(event);
+    return;
+  }
+  if (event->xany.window != mWindow) return;
+  if (event->type == ButtonPress || event->type == ButtonRelease) {
+    mPointerX = event->xbutton.x;
+    mPointerY = event->xbutton.y;
+  } else if (event->type == MotionNotify) {
+    mPointerX = event->xmotion.x;
+    mPointerY = event->xmotion.y;
+  }
+  switch (event->type) {
+    case Expose: {
+      const XExposeEvent& e = event->xexpose;
+      mPendingExpose = mPendingExpose.Union(IRECT(e.x, e.y, e.x + e.width, e.y + e.height));
+      break;
+    }
+    case ButtonPress:
+      HandleEditorButton(&event->xbutton, true);
+      break;
+    case ButtonRelease:
+      HandleEditorButton(&event->xbutton, false);
+      break;
+    case MotionNotify: {
+      const XMotionEvent& e = event->xmotion;
+      const bool left = (e.state & Button1Mask) != 0;
+      const bool right = (e.state & Button3Mask) != 0;
+      if (left || right) {
+        IMouseMod mod = ModFromState(e.state, left, right && !left);
+        MouseDragged(e.x, e.y, &mod);
+      } else {
+        IMouseMod mod = ModFromState(e.state, true, false);
+        MouseHovered(e.x, e.y, &mod);
+      }
+      break;
+    }
+    case LeaveNotify:
+      // Moving onto the value entry (a child window) is not leaving the editor.
+      if (event->xcrossing.detail != NotifyInferior) MouseLeftEditor();
+      break;
+    case DestroyNotify:
+      if (event->xdestroywindow.window == mWindow) mWindowGone = true;
+      break;
+    default:
+      break;
+  }
+}
+
+void IGraphicsX11::HandleEditorButton(XButtonEvent* event, bool press) {
+  const int x = event->x, y = event->y;
+  if (event->button == Button4 || event->button == Button5) {
+    if (!press) return;
+    IMouseMod mod = ModFromState(event->state, true, false);
+    MouseWheeled(x, y, &mod, event->button == Button4 ? 1 : -1);
+    return;
+  }
+  if (event->button != Button1 && event->button != Button3) return;
+  const bool left = event->button == Button1;
+  IMouseMod mod = ModFromState(event->state, left, !left);
+  if (!press) {
+    MouseReleased(x, y, &mod);
+    return;
+  }
+  if (mEntry.IsOpen()) {
+    // A click in the editor dismisses an open entry without taking its value; a right
+    // click does nothing else.
+    CloseEntry(true);
+    if (!left) return;
+  }
+  if (!left) {
+    mLastClickValid = false;
+    MousePressed(x, y, &mod);
+    return;
+  }
+  const bool isDouble = mLastClickValid && event->time - mLastClickTime <= kDoubleClickMs &&
+                        std::abs(x - mLastClickX) <= kDoubleClickDistance &&
+                        std::abs(y - mLastClickY) <= kDoubleClickDistance;
+  if (isDouble) {
+    // A third click starts a new pair. When the core captures the control, the drags that
+    // follow reach it through MouseDragged as usual.
+    mLastClickValid = false;
+    MouseDoubleClicked(x, y, &mod);
+    return;
+  }
+  mLastClickValid = true;
+  mLastClickTime = event->time;
+  mLastClickX = x;
+  mLastClickY = y;
+  MousePressed(x, y, &mod);
+}
+
+// ---------------------------------------------------------------------------------------
+// Value entry.
+
+void IGraphicsX11::BeginParamValueEntry(IControl* control, IParam* param) {
+  if (!control || !param || !mWindow || mEntry.IsOpen() || mPendingEntryControl) return;
+  mPendingEntryControl = control;
+  mPendingEntryParam = param;
+  if (!mThread.IsEditorThread()) mThread.Wake();
+}
+
+void IGraphicsX11::OpenPendingEntry() {
+  IControl* control = mPendingEntryControl;
+  IParam* param = mPendingEntryParam;
+  mPendingEntryControl = nullptr;
+  mPendingEntryParam = nullptr;
+  if (!control || !param || mEntry.IsOpen()) return;
+  if (!mWindow || mWindowGone || ConnectionLost()) return;
+  mEntry.Open(mDisplay, mWindow, mVisual, mDepth, this, control, param);
+}
+
+void IGraphicsX11::HandleEntryEvent(XEvent* event) {
+  const x11::X11ValueEntry::Outcome outcome = mEntry.HandleEvent(event);
+  IControl* control = mEntry.Control();
+  IParam* param = mEntry.Param();
+  switch (outcome) {
+    case x11::X11ValueEntry::kCommitText: {
+      const std::string text = mEntry.Text();
+      CloseEntry(false);
+      CommitEnteredText(control, param, text.c_str());
+      break;
+    }
+    case x11::X11ValueEntry::kCommitChoice: {
+      const double value = mEntry.ChoiceValue();
+      CloseEntry(false);
+      // The chosen item's value is taken exactly (no text parsing), inside one host edit
+      // like a typed value.
+      const int index = control->ParamIdx();
+      if (index >= 0 && mPlug) mPlug->HostBeginParamEdit(index);
+      control->TakeEnteredValue(param->ToNormalized(value));
+      if (index >= 0 && mPlug) mPlug->HostEndParamEdit(index);
+      break;
+    }
+    case x11::X11ValueEntry::kDiscard:
+      CloseEntry(true);
+      break;
+    case x11::X11ValueEntry::kKeepOpen:
+      break;
+  }
+}
+
+void IGraphicsX11::CloseEntry(bool notifyControl) {
+  if (!mEntry.IsOpen()) return;
+  IControl* control = mEntry.Control();
+  mPendingExpose = mPendingExpose.Union(mEntry.Placement());
+  mEntry.Close();
+  if (notifyControl && control) control->FinishValueEntry();
+}
+
+void IGraphicsX11::BeginTextControlEditing(IEditableTextControl* control) { (void)control; }
+
+// ---------------------------------------------------------------------------------------
+// Other platform operations.
+
+bool IGraphicsX11::PresentToScreen(const IRECT* r) {
+  if (!r || !mWindow) return false;
+  mPendingPresent = mPendingPresent.Union(*r);
+  if (!mThread.IsEditorThread() && mThread.Running()) mThread.Wake();
+  return true;
+}
+
+void IGraphicsX11::ChangeEditorSize(int width, int height) {
+  IGraphics::ChangeEditorSize(width, height);
+  if (mDrawBitmap) mDrawBitmap->SetSize(width, height);
+  if (mWindow) {
+    mResizePending = true;
+    if (!mThread.IsEditorThread()) mThread.Wake();
+  }
+}
+
+void IGraphicsX11::GetHostExecutablePath(WDL_String* path) {
+  if (path) path->Assign(x11::ExecutableFolder().c_str());
+}
+
+void IGraphicsX11::GetPluginModulePath(WDL_String* path) {
+  if (path) path->Assign(x11::ModuleFolder().c_str());
+}
+
+void IGraphicsX11::AskForFileName(WDL_String* fileName, int action, const char* initialFolder,
+                                  const char* extensions) {
+  (void)action;
+  (void)initialFolder;
+  (void)extensions;
+  if (fileName) fileName->Assign("");
+}
+
+bool IGraphicsX11::AskForColor(IColor* color, const char* prompt) {
+  (void)color;
+  (void)prompt;
+  return false;
+}
+
+bool IGraphicsX11::OpenWebAddress(const char* address, const char* caption,
+                                  const char* confirmation, const char* errorText) {
+  (void)caption;
+  (void)confirmation;
+  (void)errorText;
+  return x11::LaunchWebAddress(address);
+}
+
+void IGraphicsX11::ArmGestureEndTimer(int ticks) { mGestureEndTicks = ticks > 0 ? ticks : 1; }
+
+void IGraphicsX11::DisarmGestureEndTimer() { mGestureEndTicks = 0; }
+
+LICE_IBitmap* IGraphicsX11::LoadImageResource(int resourceId, const char* fileName) {
+  const EmbeddedImage* image = FindEmbeddedImage(resourceId);
+  if (!image) image = FindEmbeddedImageByName(fileName);
+  if (!image || !image->data || image->size <= 0) return nullptr;
+  return ReadPngMemory(image->data, static_cast<size_t>(image->size));
+}

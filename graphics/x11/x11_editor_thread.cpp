@@ -1,0 +1,152 @@
+#include "graphics/x11/x11_editor_thread.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include "base/mutex.h"
+
+namespace x11 {
+
+std::mutex& EditorWorkMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+X11EditorThread::X11EditorThread()
+    : mThread(),
+      mStarted(false),
+      mStop(false),
+      mConnectionFd(-1),
+      mWakeRead(-1),
+      mWakeWrite(-1),
+      mPluginLock(nullptr),
+      mPeriod(std::chrono::milliseconds(41)) {}
+
+X11EditorThread::~X11EditorThread() { Stop(); }
+
+bool X11EditorThread::Start(int connectionFd, WDL_Mutex* pluginLock, int framesPerSecond,
+                            Work work, QueuedInput queued) {
+  if (Running() || connectionFd < 0 || !pluginLock || !work) return false;
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+  mWakeRead = fds[0];
+  mWakeWrite = fds[1];
+  mConnectionFd = connectionFd;
+  mPluginLock = pluginLock;
+  if (framesPerSecond <= 0) framesPerSecond = 24;
+  mPeriod = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+      std::chrono::duration<double>(1.0 / framesPerSecond));
+  mWork = std::move(work);
+  mQueued = std::move(queued);
+  mStop.store(false);
+  if (pthread_create(&mThread, nullptr, &X11EditorThread::Entry, this) != 0) {
+    close(mWakeRead);
+    close(mWakeWrite);
+    mWakeRead = mWakeWrite = -1;
+    mWork = nullptr;
+    mQueued = nullptr;
+    return false;
+  }
+  mStarted = true;
+  return true;
+}
+
+namespace {
+// The X11EditorThread whose thread is running this code, if any.
+thread_local const X11EditorThread* tCurrentEditorThread = nullptr;
+}  // namespace
+
+bool X11EditorThread::IsEditorThread() const { return tCurrentEditorThread == this; }
+
+void* X11EditorThread::Entry(void* self) {
+  X11EditorThread* thread = static_cast<X11EditorThread*>(self);
+  tCurrentEditorThread = thread;
+  thread->Run();
+  tCurrentEditorThread = nullptr;
+  return nullptr;
+}
+
+void X11EditorThread::Stop() {
+  if (!mStarted) return;
+  mStop.store(true);
+  Wake();
+  if (IsEditorThread()) return;
+  pthread_join(mThread, nullptr);
+  mStarted = false;
+  close(mWakeRead);
+  close(mWakeWrite);
+  mWakeRead = mWakeWrite = -1;
+  mWork = nullptr;
+  mQueued = nullptr;
+}
+
+void X11EditorThread::Wake() {
+  if (mWakeWrite < 0) return;
+  const char byte = 1;
+  // A full pipe already holds a wake-up: nothing is lost when this write fails.
+  ssize_t written = write(mWakeWrite, &byte, 1);
+  (void)written;
+}
+
+void X11EditorThread::WaitForWake(int timeoutMs) {
+  pollfd pfd = {mWakeRead, POLLIN, 0};
+  if (poll(&pfd, 1, timeoutMs) > 0) {
+    // Consumed here so that a wake-up cannot turn the wait into a spin; the work that
+    // follows the locks looks at everything anyway.
+    char buffer[64];
+    while (read(mWakeRead, buffer, sizeof(buffer)) > 0) {
+    }
+  }
+}
+
+bool X11EditorThread::AcquireLocks() {
+  while (!mStop.load()) {
+    if (mPluginLock->TryLock()) {
+      if (EditorWorkMutex().try_lock()) return true;
+      mPluginLock->Unlock();
+    }
+    // The holder is usually the audio thread for a block or another editor for a frame.
+    WaitForWake(1);
+  }
+  return false;
+}
+
+void X11EditorThread::Run() {
+  typedef std::chrono::steady_clock Clock;
+  Clock::time_point nextTick = Clock::now() + mPeriod;
+  bool watchConnection = true;
+  while (!mStop.load()) {
+    const Clock::time_point now = Clock::now();
+    int timeoutMs = 0;
+    if (nextTick > now) {
+      timeoutMs = static_cast<int>(
+          std::chrono::duration_cast<std::chrono::microseconds>(nextTick - now).count() / 1000 + 1);
+    }
+    if (watchConnection && mQueued && mQueued() > 0) timeoutMs = 0;
+    pollfd fds[2] = {{watchConnection ? mConnectionFd : -1, POLLIN, 0}, {mWakeRead, POLLIN, 0}};
+    const int ready = poll(fds, 2, timeoutMs);
+    if (mStop.load()) break;
+    bool wake = false;
+    if (ready > 0 && (fds[1].revents & POLLIN)) {
+      char buffer[64];
+      while (read(mWakeRead, buffer, sizeof(buffer)) > 0) {
+      }
+      wake = true;
+    }
+    const bool input = ready > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR));
+    const bool tickDue = Clock::now() >= nextTick;
+    if (!input && !tickDue && !wake && !(watchConnection && mQueued && mQueued() > 0)) continue;
+    if (!AcquireLocks()) break;
+    if (!mWork(tickDue)) watchConnection = false;
+    EditorWorkMutex().unlock();
+    mPluginLock->Unlock();
+    if (tickDue) {
+      nextTick += mPeriod;
+      // After a stall (a long host call holding the lock) the frames are not caught up.
+      if (nextTick <= Clock::now()) nextTick = Clock::now() + mPeriod;
+    }
+  }
+}
+
+}  // namespace x11

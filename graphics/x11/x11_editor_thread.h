@@ -1,0 +1,80 @@
+// The thread that runs one open editor: it waits on the editor's X connection (and a wake
+// pipe) until input arrives or the next frame is due, then does the editor's work while
+// holding the plug-in lock and the process-wide editor-work lock.
+//
+// Both locks are taken with TryLock in a loop that re-checks the stop flag, never with a
+// blocking Lock: the host closes the editor (effEditClose) while holding the plug-in lock
+// and waits in Stop() for this thread to end, so this thread must be able to give up
+// instead of waiting for that lock. The editor-work lock serialises the editors of all
+// plug-in instances in the process, because they share the image and font caches (glyph
+// caches are filled while drawing); it is likewise only tried, never waited for, so that
+// a thread holding another instance's lock can never wait on this one.
+//
+// Threading: Start / Stop are called by the thread that opens and closes the editor (the
+// host's user-interface thread, normally with the plug-in lock held). The work callback
+// runs on the editor thread with both locks held.
+#pragma once
+
+#include <pthread.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <mutex>
+
+class WDL_Mutex;
+
+namespace x11 {
+
+// The process-wide editor-work lock (see above). Anyone who draws with the shared caches
+// outside an editor thread takes it too.
+std::mutex& EditorWorkMutex();
+
+class X11EditorThread {
+ public:
+  // tickDue: a frame period has elapsed since the last tick. The thread calls it whenever
+  // input is readable or queued, a tick is due or someone woke it. Returns false once the
+  // connection is unusable: the thread then stops watching it (ticks go on).
+  typedef std::function<bool(bool tickDue)> Work;
+  // Number of events already read from the socket and queued in Xlib (they do not make the
+  // socket readable again). Called on the editor thread without locks.
+  typedef std::function<int()> QueuedInput;
+
+  X11EditorThread();
+  ~X11EditorThread();
+  X11EditorThread(const X11EditorThread&) = delete;
+  X11EditorThread& operator=(const X11EditorThread&) = delete;
+
+  // Starts the thread; false when it could not be started (nothing running then).
+  bool Start(int connectionFd, WDL_Mutex* pluginLock, int framesPerSecond, Work work,
+             QueuedInput queued);
+  // Asks the thread to end, wakes it and joins it. Safe without a running thread. Must not
+  // be called from the editor thread itself (it then only asks it to end).
+  void Stop();
+  // Opening / closing thread.
+  bool Running() const { return mStarted; }
+  // True on the editor thread itself (any thread may ask).
+  bool IsEditorThread() const;
+  // Wakes the thread so that it looks for work at once (any thread).
+  void Wake();
+
+ private:
+  static void* Entry(void* self);
+  void Run();
+  // Both locks, or false once a stop was requested.
+  bool AcquireLocks();
+  void WaitForWake(int timeoutMs);
+
+  // Written only by the opening / closing thread, before the start and after the join.
+  pthread_t mThread;
+  bool mStarted;
+  std::atomic<bool> mStop;
+  int mConnectionFd;
+  int mWakeRead, mWakeWrite;
+  WDL_Mutex* mPluginLock;
+  std::chrono::steady_clock::duration mPeriod;
+  Work mWork;
+  QueuedInput mQueued;
+};
+
+}  // namespace x11
