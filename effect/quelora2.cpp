@@ -1,5 +1,12 @@
-// Identity, parameters and factory presets of the effect.
+// Identity, parameters, editor layout and factory presets of the effect.
 #include "effect/quelora2.h"
+
+#include "graphics/IGraphics.h"
+#include "graphics/knob_controls.h"
+#include "graphics/platform_editor.h"
+#include "graphics/radio_buttons.h"
+#include "graphics/slider_controls.h"
+#include "graphics/url_control.h"
 
 namespace {
 
@@ -63,7 +70,8 @@ VSTCLASS::VSTCLASS(audioMasterCallback hostCallback)
   if (IParam* p = ParamAt(kWetMix)) p->DefineInt("Wet Mix", 50, 0, 100, "%");
 
   // The editor is built and attached here, once the parameters exist (it shows their
-  // values) and before the presets are filled: AttachEditor(new <editor>(this, ...)).
+  // values) and before the presets are filled.
+  BuildEditor();
 
   FillDefaultPresets("---- default ----", 1);
   //                               rate pos width fb dry wet
@@ -87,4 +95,49 @@ VSTCLASS::VSTCLASS(audioMasterCallback hostCallback)
   // The gains, mode and width follow the parameters from the start, so a host that
   // processes before opening the plug-in hears the defaults rather than silence.
   NotifyAllParamsChanged();
+}
+
+void VSTCLASS::BuildEditor() {
+  IGraphics* graphics = MakePlatformEditor(this, kEditorWidth, kEditorHeight, /*frameRate=*/0);
+  if (!graphics) return;
+  graphics->SetBackgroundImage(100, "img/bg.png");
+
+  // The value read-outs of every knob and slider: slightly transparent white. The controls
+  // centre their own copies.
+  const IText valueText(16, IColor(230, 255, 255, 255), "Arial", /*style=*/0, /*align=*/0,
+                        /*orientation=*/0, /*quality=*/0);
+
+  IBitmap knob = graphics->FetchBitmap(101, "img/knob.png", 2);
+  graphics->AddControl(new IKnobRotVal(this, kDelayRate, 93, 118, &knob, &valueText,
+                                       /*textGap=*/15, /*rotationRange=*/300, /*gearing=*/4.0,
+                                       /*explicitWidth=*/0, kKnobDragVertical,
+                                       /*rotationWeight=*/1.0f));
+
+  // One image of the four buttons, top to bottom "left", "right", "ping pong", "inv pong".
+  IBitmap radio = graphics->FetchBitmap(103, "img/radio.png", 4);
+  graphics->AddControl(new IRadioButtons(this, kPosition, 155, 80, &radio,
+                                         /*wholeGroupImage=*/true, /*horizontal=*/false, 0, 0, 0));
+
+  IBitmap knob2 = graphics->FetchBitmap(102, "img/knob2.png", 2);
+  graphics->AddControl(new IKnobRotVal(this, kPanWidth, 287, 131, &knob2, &valueText, 13, 300,
+                                       4.0, 0, kKnobDragVertical, 1.0f));
+  graphics->AddControl(new IKnobRotVal(this, kFeedback, 386, 131, &knob2, &valueText, 13, 300,
+                                       4.0, 0, kKnobDragVertical, 1.0f));
+
+  const IColor fill(255, 130, 130, 130);
+  const IRECT dryRect(442, 83, 478, 184);
+  IBitmap handle = graphics->FetchBitmap(104, "img/slider.png", 1);
+  graphics->AddControl(new ISlider(this, kDryMix, &dryRect, &handle, &valueText, /*length=*/84,
+                                   /*horizontal=*/false, &fill, /*fillWidth=*/10,
+                                   /*endOffset=*/1, /*vertical=*/true));
+  const IRECT wetRect(486, 83, 522, 184);
+  handle = graphics->FetchBitmap(104, "img/slider.png", 1);
+  graphics->AddControl(new ISlider(this, kWetMix, &wetRect, &handle, &valueText, 84, false,
+                                   &fill, 10, 1, true));
+
+  const IRECT linkRect(179, 6, 371, 53);
+  graphics->AddControl(new IURLControl(this, &linkRect, kPluginPageUrl, kHomePageUrl,
+                                       /*caption=*/nullptr));
+
+  AttachEditor(graphics);
 }

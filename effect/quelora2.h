@@ -35,6 +35,13 @@ enum EPositionMode : uint16_t {
 constexpr int kNumNoteValues = 25;
 constexpr int kNumPresets = 24;
 
+// The editor: a fixed-size bitmap panel.
+constexpr int kEditorWidth = 550;
+constexpr int kEditorHeight = 209;
+// Clicking the logo opens the plug-in's page; when no browser takes it, the maker's home.
+constexpr const char* kPluginPageUrl = "https://obvik.com/plugins/quelora-2/";
+constexpr const char* kHomePageUrl = "https://obvik.com/";
+
 class VSTCLASS : public IPlugVST {
  public:
   // Samples of a delay crossfade; a fixed count that does not follow the sample rate.
@@ -75,6 +82,10 @@ class VSTCLASS : public IPlugVST {
  private:
   // Sizes (or releases) the line for a whole note of w samples and applies the delay at once.
   void ResizeLine(double w);
+  // Constructing thread. Creates the editor, its background and its eight controls (in
+  // drawing order: background, Delay Rate knob, Position buttons, Pan Width and Feedback
+  // knobs, Dry and Wet Mix sliders, link area) and attaches it.
+  void BuildEditor();
   void GlidePan();
   // The per-frame loops; both produce exactly the same samples for the same state, the
   // idle one without the crossfade's work.

@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "graphics/IGraphics.h"
+#include "raster/bitmap.h"
+#include "vst/private_calls.h"
 
 namespace {
 
@@ -332,6 +334,10 @@ VstIntPtr IPlugVST::OnHostOpcode(AEffect* effect, VstInt32 opcode, VstInt32 inde
     // The lock lives inside the object: it must be free before the object goes. Taking it
     // once more waits for a block or an opcode still running on another thread.
     plug->PluginLock()->Lock();
+    // A host may close without closing the editor first: stop its window (and the thread
+    // that drives it) while the lock is held, so nothing reaches the effect once its
+    // destruction begins.
+    if (plug->Editor()) plug->Editor()->DetachFromParentWindow();
     plug->PluginLock()->Unlock();
     effect->object = nullptr;
     delete plug;
@@ -599,6 +605,8 @@ VstIntPtr IPlugVST::VendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, f
       }
       return kVendorHandled;
     }
+    case kRenderEditorCall:
+      return RenderEditorInto(ptr, value);
     case FourCharCode('s', 't', 'C', 'A'):
       if (value == FourCharCode('W', 'h', 'e', 'e') && editor) {
         return editor->RouteHostWheel(opt);
@@ -607,6 +615,44 @@ VstIntPtr IPlugVST::VendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, f
     default:
       return 0;
   }
+}
+
+VstIntPtr IPlugVST::RenderEditorInto(void* buffer, VstIntPtr size) {
+  if (!buffer || !editor) return 0;
+  const int width = editor->Width();
+  const int height = editor->Height();
+  if (width <= 0 || height <= 0) return 0;
+  if (size != static_cast<VstIntPtr>(width) * height * 4) return 0;
+  editor->PrepareDrawing();
+  LICE_SysBitmap* bitmap = editor->DrawBitmap();
+  // The draw bitmap follows the editor size; should it not (it could not grow), nothing
+  // half-drawn is handed out.
+  if (!bitmap || !bitmap->PixelData() || bitmap->Width() != width ||
+      bitmap->Height() != height) {
+    return 0;
+  }
+  editor->MarkAllControlsDirty();
+  const IRECT everything(0, 0, width, height);
+  // Its answer only says whether the picture reached a window; without one it is false,
+  // while the draw bitmap is complete either way.
+  editor->RenderArea(&everything);
+
+  unsigned char* out = static_cast<unsigned char*>(buffer);
+  const RasterPixel* pixels = bitmap->PixelData();
+  const int stride = bitmap->PixelsPerRow();
+  for (int y = 0; y < height; ++y) {
+    const int row = bitmap->IsBottomUp() ? height - 1 - y : y;
+    const RasterPixel* source = pixels + static_cast<size_t>(row) * stride;
+    for (int x = 0; x < width; ++x) {
+      const RasterPixel p = source[x];
+      out[0] = static_cast<unsigned char>(PixelB(p));
+      out[1] = static_cast<unsigned char>(PixelG(p));
+      out[2] = static_cast<unsigned char>(PixelR(p));
+      out[3] = static_cast<unsigned char>(PixelA(p));
+      out += 4;
+    }
+  }
+  return kRenderEditorDone;
 }
 
 double IPlugVST::ParseParamText(const IParam* param, const char* text) const {

@@ -111,6 +111,9 @@ class IPlugVST : public IPlugBase {
   VstIntPtr PinProperties(bool input, VstInt32 index, VstPinProperties* properties);
   void SetSpeakerArrangement(const VstSpeakerArrangement* inputs,
                              const VstSpeakerArrangement* outputs);
+  // kRenderEditorCall (vst/private_calls.h): the whole editor painted off-screen and
+  // copied into the host's buffer as B, G, R, A bytes, top row first.
+  VstIntPtr RenderEditorInto(void* buffer, VstIntPtr size);
   // Plain value typed as text: a display text's value or the leading decimal number.
   double ParseParamText(const IParam* param, const char* text) const;
 

@@ -3,13 +3,14 @@
 # integration test with a real host's plug-in scanner.
 if(TARGET quelora-host)
   # Stub plug-ins: the host's side of the interface, tested without the real effect.
-  foreach(_stub quelora_host_stub quelora_host_bad_magic)
+  foreach(_stub quelora_host_stub quelora_host_bad_magic quelora_host_stub_editor)
     add_library(${_stub} MODULE ${CMAKE_CURRENT_LIST_DIR}/stub_plugin.cpp)
     target_include_directories(${_stub} PRIVATE ${PROJECT_SOURCE_DIR})
     set_target_properties(${_stub} PROPERTIES PREFIX "" CXX_VISIBILITY_PRESET hidden)
     quelora_warnings(${_stub})
   endforeach()
   target_compile_definitions(quelora_host_bad_magic PRIVATE STUB_BAD_MAGIC)
+  target_compile_definitions(quelora_host_stub_editor PRIVATE STUB_WITH_EDITOR)
 
   quelora_add_test(tools_host_tests
     ${CMAKE_CURRENT_LIST_DIR}/host_context_test.cpp
@@ -27,23 +28,39 @@ if(TARGET quelora-host)
   target_link_libraries(quelora_audio_check PRIVATE PkgConfig::SNDFILE)
   quelora_warnings(quelora_audio_check)
   # Building the checker builds everything the command-line cases run.
-  add_dependencies(quelora_audio_check quelora-host quelora_host_stub quelora_host_bad_magic)
+  add_dependencies(quelora_audio_check quelora-host quelora_host_stub quelora_host_bad_magic
+                   quelora_host_stub_editor)
   if(TARGET Quelora2)
     add_dependencies(quelora_audio_check Quelora2)
   endif()
 
   set(_plugin ${CMAKE_BINARY_DIR}/Quelora2.so)
-  foreach(_case info render_demo echo_position errors stub)
+  foreach(_case info render_demo echo_position errors stub screenshot edit_no_display)
     add_test(NAME tools.host_cli.${_case}
              COMMAND ${CMAKE_COMMAND} -DCASE=${_case}
                      -DHOST=$<TARGET_FILE:quelora-host> -DPLUGIN=${_plugin}
                      -DSTUB=$<TARGET_FILE:quelora_host_stub>
                      -DBAD_MAGIC=$<TARGET_FILE:quelora_host_bad_magic>
+                     -DSTUB_EDITOR=$<TARGET_FILE:quelora_host_stub_editor>
                      -DCHECK=$<TARGET_FILE:quelora_audio_check>
                      -DWORK=${CMAKE_CURRENT_BINARY_DIR}/host_cli/${_case}
                      -P ${CMAKE_CURRENT_LIST_DIR}/cli/host_cli_cases.cmake)
     set_tests_properties(tools.host_cli.${_case} PROPERTIES LABELS unit TIMEOUT 120)
   endforeach()
+
+  # The editor in a real window, on a private virtual X server per run.
+  find_program(QUELORA_XVFB_RUN xvfb-run)
+  if(QUELORA_XVFB_RUN)
+    add_test(NAME tools.host_edit_window
+             COMMAND ${QUELORA_XVFB_RUN} -a -s "-screen 0 1024x768x24"
+                     bash ${CMAKE_CURRENT_LIST_DIR}/edit_window_test.sh
+                     $<TARGET_FILE:quelora-host> ${_plugin}
+                     $<TARGET_FILE:quelora_host_stub_editor>)
+  else()
+    add_test(NAME tools.host_edit_window
+             COMMAND sh -c "echo 'xvfb-run not found: install xvfb (scripts/install-deps.sh)' >&2; exit 1")
+  endif()
+  set_tests_properties(tools.host_edit_window PROPERTIES LABELS "unit;x11" TIMEOUT 120)
 endif()
 
 # The real-host check: a DAW's plug-in scanner must load the module and cache its identity.

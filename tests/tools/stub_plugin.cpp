@@ -1,7 +1,9 @@
 // A minimal VST 2.4 plug-in for testing the host tool's side of the interface without the
 // real effect: gain on two channels, a two-text "Mode" parameter, two programs, no text
 // conversion, no double precision, and only the old "main" entry point. Built a second
-// time with STUB_BAD_MAGIC, which hands out a record with a wrong magic number.
+// time with STUB_BAD_MAGIC, which hands out a record with a wrong magic number, and with
+// STUB_WITH_EDITOR, which reports a 200 x 100 editor that it can neither open nor draw
+// off-screen.
 #include <cstdio>
 #include <cstring>
 
@@ -61,6 +63,14 @@ VstIntPtr Dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr
       return kPlugCategEffect;
     case effGetVstVersion:
       return 2400;
+#ifdef STUB_WITH_EDITOR
+    case effEditGetRect: {
+      static ERect rect = {0, 0, 100, 200};
+      if (!ptr) return 0;
+      *static_cast<ERect**>(ptr) = &rect;
+      return 1;
+    }
+#endif
     default:
       return 0;
   }
@@ -116,6 +126,9 @@ extern "C" AEffect* main_plugin(audioMasterCallback host) {
   e.numInputs = 2;
   e.numOutputs = 2;
   e.flags = effFlagsCanReplacing;
+#ifdef STUB_WITH_EDITOR
+  e.flags |= effFlagsHasEditor;
+#endif
   e.ioRatio = 1.0f;
   e.object = stub;
   e.uniqueID = FourCharCode('s', 't', 'u', 'b');

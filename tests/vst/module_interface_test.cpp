@@ -3,12 +3,15 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "tests/vst/test_host.h"
+#include "vst/private_calls.h"
 
 namespace {
 
@@ -65,7 +68,7 @@ TEST_F(ModuleTest, RecordDescribesTheEffect) {
   EXPECT_EQ(e->numParams, 6);
   EXPECT_EQ(e->numInputs, 2);
   EXPECT_EQ(e->numOutputs, 2);
-  EXPECT_EQ(e->flags, 0x1018);  // replacing, double replacing, mono; no editor yet
+  EXPECT_EQ(e->flags, 0x1019);  // editor, mono, replacing, double replacing
   EXPECT_EQ(e->initialDelay, 0);
   EXPECT_EQ(e->ioRatio, 1.0f);
   EXPECT_EQ(e->uniqueID, 0x6B32717A);  // 'k2qz'
@@ -91,12 +94,57 @@ TEST_F(ModuleTest, IdentityOpcodes) {
   EXPECT_EQ(host.Dispatch(effEditIdle), 0);
   EXPECT_EQ(host.Dispatch(effIdle), 0);
   EXPECT_EQ(host.Dispatch(9999), 0);
-  // No editor is attached.
+}
+
+TEST_F(ModuleTest, EditorRectangleAndWindowlessOpenClose) {
   ERect* rect = nullptr;
-  EXPECT_EQ(host.Dispatch(effEditGetRect, 0, 0, &rect), 0);
-  EXPECT_EQ(rect, nullptr);
+  ASSERT_EQ(host.Dispatch(effEditGetRect, 0, 0, &rect), 1);
+  ASSERT_NE(rect, nullptr);
+  EXPECT_EQ(rect->top, 0);
+  EXPECT_EQ(rect->left, 0);
+  EXPECT_EQ(rect->bottom, 209);
+  EXPECT_EQ(rect->right, 550);
+  EXPECT_EQ(host.Dispatch(effEditGetRect), 0);  // nowhere to store it
+  // Closing an editor that was never opened is harmless; opening without a parent (or
+  // with a window id that names no window) fails without crashing, and the editor still
+  // draws afterwards.
+  EXPECT_EQ(host.Dispatch(effEditClose), 1);
   EXPECT_EQ(host.Dispatch(effEditOpen), 0);
-  EXPECT_EQ(host.Dispatch(effEditClose), 0);
+  EXPECT_EQ(host.Dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(uintptr_t{0x7fffff01})), 0);
+  EXPECT_EQ(host.Dispatch(effEditClose), 1);
+  EXPECT_EQ(host.Dispatch(effEditClose), 1);
+  std::vector<unsigned char> pixels(550 * 209 * 4);
+  EXPECT_EQ(host.Dispatch(effVendorSpecific, kRenderEditorCall,
+                          static_cast<VstIntPtr>(pixels.size()), pixels.data()),
+            kRenderEditorDone);
+}
+
+TEST_F(ModuleTest, OffscreenEditorPicture) {
+  const size_t size = 550 * 209 * 4;
+  std::vector<unsigned char> pixels(size + 8, 0x5A);
+  auto render = [&](VstIntPtr bytes, void* buffer) {
+    return host.Dispatch(effVendorSpecific, kRenderEditorCall, bytes, buffer);
+  };
+  // Refused without touching anything: no buffer, a size off by one either way, a
+  // negative size.
+  EXPECT_EQ(render(static_cast<VstIntPtr>(size), nullptr), 0);
+  EXPECT_EQ(render(static_cast<VstIntPtr>(size) - 1, pixels.data()), 0);
+  EXPECT_EQ(render(static_cast<VstIntPtr>(size) + 1, pixels.data()), 0);
+  EXPECT_EQ(render(-1, pixels.data()), 0);
+  for (unsigned char b : pixels) ASSERT_EQ(b, 0x5A);
+
+  ASSERT_EQ(render(static_cast<VstIntPtr>(size), pixels.data()), kRenderEditorDone);
+  // The panel is opaque everywhere, and nothing is written past the buffer.
+  for (size_t i = 3; i < size; i += 4) ASSERT_EQ(pixels[i], 255) << "pixel " << i / 4;
+  for (size_t i = size; i < pixels.size(); ++i) EXPECT_EQ(pixels[i], 0x5A);
+  // Rendering again without changes gives the same picture.
+  std::vector<unsigned char> again(size);
+  ASSERT_EQ(render(static_cast<VstIntPtr>(size), again.data()), kRenderEditorDone);
+  EXPECT_TRUE(std::equal(again.begin(), again.end(), pixels.begin()));
+  // A parameter change from the host reaches the picture.
+  host.SetParameter(3, 0.f);
+  ASSERT_EQ(render(static_cast<VstIntPtr>(size), again.data()), kRenderEditorDone);
+  EXPECT_FALSE(std::equal(again.begin(), again.end(), pixels.begin()));
 }
 
 TEST_F(ModuleTest, OpenAsksHostIdentityOnce) {

@@ -3,6 +3,7 @@
 if(NOT WIN32 AND NOT QUELORA_FUZZ)
   quelora_add_test(vst_module_tests
     ${CMAKE_CURRENT_LIST_DIR}/module_interface_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/module_leak_suppressions.cpp
     ${CMAKE_CURRENT_LIST_DIR}/test_host.cpp)
   target_compile_definitions(vst_module_tests PRIVATE
     QUELORA_MODULE_PATH="$<TARGET_FILE:Quelora2>")

@@ -1,4 +1,4 @@
-// The two commands of quelora-host. Each loads the plug-in itself and unloads it (effClose,
+// The commands of quelora-host. Each loads the plug-in itself and unloads it (effClose,
 // dlclose) before returning, whatever happened.
 //
 // Threading: tool's only thread.
@@ -15,3 +15,11 @@ Status RunInfo(const Options& options, std::FILE* out);
 // Renders the input file (or the demo phrase) through the plug-in into options.output.
 // Prints one summary line to out.
 Status RunRender(const Options& options, std::FILE* out);
+
+// Draws the plug-in's editor off-screen (the private call of vst/private_calls.h) and
+// writes it to options.output as an 8-bit RGBA PNG. Prints one line to out.
+Status RunScreenshot(const Options& options, std::FILE* out);
+
+// Opens the plug-in's editor in a top-level window on the X display and keeps it open
+// until the window is closed, SIGINT, or options.editSeconds (when > 0) have passed.
+Status RunEdit(const Options& options, std::FILE* out);

@@ -1,4 +1,5 @@
-// quelora-host: a command-line VST 2.4 host for Linux plug-ins (info and offline render).
+// quelora-host: a command-line VST 2.4 host for Linux plug-ins (info, offline render,
+// editor screenshots and an editor window).
 #include <cstdio>
 
 #include "tools/host/commands.h"
@@ -18,6 +19,12 @@ int main(int argc, char** argv) {
         break;
       case Command::kRender:
         status = RunRender(options, stdout);
+        break;
+      case Command::kScreenshot:
+        status = RunScreenshot(options, stdout);
+        break;
+      case Command::kEdit:
+        status = RunEdit(options, stdout);
         break;
     }
   }

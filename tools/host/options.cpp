@@ -9,6 +9,8 @@ namespace {
 const char kUsage[] =
     "usage: quelora-host info PLUGIN\n"
     "       quelora-host render PLUGIN [IN] OUT [options]\n"
+    "       quelora-host screenshot PLUGIN OUT.png [--program P] [--set \"NAME=VALUE\"]...\n"
+    "       quelora-host edit PLUGIN [--program P] [--set \"NAME=VALUE\"]... [--seconds S]\n"
     "       quelora-host --help\n"
     "\n"
     "Loads a Linux VST 2.4 plug-in (.so) the way a DAW does.\n"
@@ -20,6 +22,11 @@ const char kUsage[] =
     "         encoding when it fits, else 24-bit), at the input's sample rate. Without IN\n"
     "         it renders a built-in plucked-string demo phrase (24-bit WAV unless OUT\n"
     "         names another format). A mono file feeds both inputs of a stereo plug-in.\n"
+    "screenshot  writes a picture of the plug-in's editor as an RGBA PNG, drawn\n"
+    "         off-screen (no display needed; the plug-in must offer the off-screen call\n"
+    "         that Quelora 2 answers).\n"
+    "edit     opens the plug-in's editor in a window on the X display (DISPLAY) until\n"
+    "         the window is closed, Ctrl-C, or --seconds S have passed.\n"
     "\n"
     "render options:\n"
     "  --tempo BPM          host tempo reported to the plug-in (default 120)\n"
@@ -33,9 +40,13 @@ const char kUsage[] =
     "  --rate HZ            demo sample rate (default 44100; not with IN)\n"
     "  --seconds S          demo length (default 4; not with IN)\n"
     "\n"
+    "screenshot and edit take --program and --set as render does; edit also\n"
+    "  --seconds S          close the editor after S seconds\n"
+    "\n"
     "exit codes: 0 ok, 1 processing or output failure, 2 bad arguments, 3 file not found,\n"
     "4 not a plug-in, 5 unknown program, parameter or value, 6 unreadable audio,\n"
-    "7 the plug-in cannot do what was asked\n";
+    "7 the plug-in cannot do what was asked (double precision, editor),\n"
+    "8 no X display for edit\n";
 
 Status Usage(const std::string& message) {
   return Status::Fail(ExitCode::kUsage, message + " (see quelora-host --help)");
@@ -172,6 +183,20 @@ Status ParseOptions(int argc, const char* const* argv, Options* out) {
     if (positional.size() != 1) return Usage("info takes exactly one plug-in file");
     out->command = Command::kInfo;
     out->plugin = positional[0];
+    return Status::Ok();
+  }
+  if (command == "screenshot" || command == "edit") {
+    const bool edit = command == "edit";
+    if (rateGiven || (secondsGiven && !edit)) {
+      return Usage(std::string(secondsGiven && !rateGiven ? "--seconds" : "--rate") +
+                   " does not apply to " + command);
+    }
+    if (edit && positional.size() != 1) return Usage("edit takes exactly one plug-in file");
+    if (!edit && positional.size() != 2) return Usage("screenshot takes PLUGIN OUT.png");
+    out->command = edit ? Command::kEdit : Command::kScreenshot;
+    out->plugin = positional[0];
+    if (!edit) out->output = positional[1];
+    if (edit && secondsGiven) out->editSeconds = out->demoSeconds;
     return Status::Ok();
   }
   if (command != "render") return Usage("unknown command \"" + command + "\"");

@@ -9,7 +9,7 @@
 
 #include "tools/host/status.h"
 
-enum class Command { kHelp, kInfo, kRender };
+enum class Command { kHelp, kInfo, kRender, kScreenshot, kEdit };
 
 struct ParameterSetting {
   std::string name;   // as typed, trimmed
@@ -30,6 +30,7 @@ struct Options {
   double tailSeconds = 2.0;
   double sampleRate = 44100.0;  // demo only
   double demoSeconds = 4.0;     // demo only
+  double editSeconds = 0.0;     // edit only: close the editor after that long; 0 = never
 };
 
 Status ParseOptions(int argc, const char* const* argv, Options* out);

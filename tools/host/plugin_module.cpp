@@ -111,7 +111,9 @@ void PluginModule::Unload() {
   }
   opened_ = false;
   if (library_) {
+#ifndef QUELORA_HOST_KEEP_MODULES_MAPPED
     dlclose(library_);
+#endif
     library_ = nullptr;
   }
   if (context_ && ActiveHostContext() == context_) SetActiveHostContext(nullptr);

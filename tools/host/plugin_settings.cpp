@@ -202,3 +202,15 @@ Status ApplySetting(const PluginModule& plugin, const ParameterSetting& setting)
   }
   return Status::Fail(ExitCode::kUnknownName, message);
 }
+
+Status ApplyProgramAndSettings(const PluginModule& plugin, const Options& options) {
+  if (!options.program.empty()) {
+    Status selected = SelectProgram(plugin, options.program);
+    if (!selected.ok()) return selected;
+  }
+  for (const ParameterSetting& setting : options.settings) {
+    Status applied = ApplySetting(plugin, setting);
+    if (!applied.ok()) return applied;
+  }
+  return Status::Ok();
+}

@@ -24,3 +24,7 @@ int FindParameter(const PluginModule& plugin, const std::string& name);
 // kUnknownName for an unknown parameter (listing the known ones) or a text that is no
 // display text (listing them when there are few), leaving the parameter unchanged.
 Status ApplySetting(const PluginModule& plugin, const ParameterSetting& setting);
+
+// Program first (when options.program is not empty), then options.settings in the order
+// given, so --set refines a program. Stops at the first failure.
+Status ApplyProgramAndSettings(const PluginModule& plugin, const Options& options);

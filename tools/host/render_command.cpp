@@ -36,19 +36,6 @@ Status LoadSource(const Options& options, AudioData* source) {
   return Status::Ok();
 }
 
-// Program first, then the settings in the order given, so --set refines a program.
-Status ApplyChoices(const PluginModule& plugin, const Options& options) {
-  if (!options.program.empty()) {
-    Status selected = SelectProgram(plugin, options.program);
-    if (!selected.ok()) return selected;
-  }
-  for (const ParameterSetting& setting : options.settings) {
-    Status applied = ApplySetting(plugin, setting);
-    if (!applied.ok()) return applied;
-  }
-  return Status::Ok();
-}
-
 }  // namespace
 
 Status RunRender(const Options& options, std::FILE* out) {
@@ -77,7 +64,7 @@ Status RunRender(const Options& options, std::FILE* out) {
 
   context.SetTempo(options.tempo);
   plugin.Open(source.sampleRate, options.blockSize);
-  status = ApplyChoices(plugin, options);
+  status = ApplyProgramAndSettings(plugin, options);
   if (!status.ok()) return status;
 
   // Created only now that everything was accepted, and before the render, so that an

@@ -15,7 +15,8 @@ enum class ExitCode : int {
   kNotAPlugin = 4,       // cannot be loaded, no entry point, bad magic, no instance
   kUnknownName = 5,      // unknown program, parameter or parameter value
   kBadAudio = 6,         // unreadable or unsupported input audio
-  kUnsupported = 7,      // the plug-in lacks what was asked (--double, outputs)
+  kUnsupported = 7,      // the plug-in lacks what was asked (--double, outputs, editor)
+  kNoDisplay = 8,        // edit: no X display could be opened
 };
 
 struct Status {

@@ -143,6 +143,70 @@ elseif(CASE STREQUAL "stub")
                "${WORK}/x.wav" --double)
   expect_error(4 "not a VST 2.4 plug-in (bad magic)" info "${BAD_MAGIC}")
 
+elseif(CASE STREQUAL "screenshot")
+  # png_info(file): width, height, bit depth and colour type from the PNG header.
+  function(png_info file)
+    file(READ "${file}" head LIMIT 26 HEX)
+    string(SUBSTRING "${head}" 0 16 signature)
+    if(NOT signature STREQUAL "89504e470d0a1a0a")
+      message(FATAL_ERROR "${file} is no PNG file (${head})")
+    endif()
+    string(SUBSTRING "${head}" 32 8 w)
+    string(SUBSTRING "${head}" 40 8 h)
+    string(SUBSTRING "${head}" 48 4 depth_type)
+    math(EXPR w "0x${w}")
+    math(EXPR h "0x${h}")
+    set(PNG_INFO "${w}x${h}:${depth_type}" PARENT_SCOPE)
+  endfunction()
+  host(0 screenshot "${PLUGIN}" "${WORK}/default.png")
+  expect_text("wrote ${WORK}/default.png (550 x 209 pixels)")
+  png_info("${WORK}/default.png")
+  if(NOT PNG_INFO STREQUAL "550x209:0806")  # 8 bits, RGBA
+    message(FATAL_ERROR "default.png: ${PNG_INFO}, expected 550x209:0806")
+  endif()
+  # A program and a setting change the picture; the same choices give the same picture.
+  host(0 screenshot "${PLUGIN}" "${WORK}/classic.png" --program "Classic Delay")
+  host(0 screenshot "${PLUGIN}" "${WORK}/classic2.png" --program 2 --set "Feedback=99")
+  host(0 screenshot "${PLUGIN}" "${WORK}/classic3.png" --set "Delay Rate=1/8"
+       --set "Position=ping pong" --set "Dry Mix=70" --set "Wet Mix=60")
+  file(SHA256 "${WORK}/default.png" sum_default)
+  file(SHA256 "${WORK}/classic.png" sum_classic)
+  file(SHA256 "${WORK}/classic2.png" sum_classic2)
+  file(SHA256 "${WORK}/classic3.png" sum_classic3)
+  if(sum_default STREQUAL sum_classic OR sum_classic STREQUAL sum_classic2)
+    message(FATAL_ERROR "program or setting left the editor picture unchanged")
+  endif()
+  if(NOT sum_classic STREQUAL sum_classic3)
+    message(FATAL_ERROR "the same values drawn twice differ")
+  endif()
+  # Plug-ins without an editor, or without the off-screen call, and bad files.
+  expect_error(7 "plug-in has no editor" screenshot "${STUB}" "${WORK}/stub.png")
+  expect_error(7 "plug-in cannot draw its editor off-screen" screenshot "${STUB_EDITOR}"
+               "${WORK}/stub.png")
+  expect_error(1 "cannot write ${WORK}/no/such/folder/x.png" screenshot "${PLUGIN}"
+               "${WORK}/no/such/folder/x.png")
+  expect_error(5 "unknown program \"Nope\"" screenshot "${PLUGIN}" "${WORK}/x.png"
+               --program Nope)
+  expect_error(2 "screenshot takes PLUGIN OUT.png" screenshot "${PLUGIN}")
+  expect_error(2 "--seconds does not apply to screenshot" screenshot "${PLUGIN}"
+               "${WORK}/x.png" --seconds 2)
+  if(EXISTS "${WORK}/stub.png" OR EXISTS "${WORK}/x.png")
+    message(FATAL_ERROR "a failed screenshot left a file")
+  endif()
+
+elseif(CASE STREQUAL "edit_no_display")
+  # Without an X display the editor cannot be shown: a clear message, not a crash.
+  set(ENV{DISPLAY} "")
+  expect_error(8 "no X display: DISPLAY is not set" edit "${PLUGIN}" --seconds 1)
+  unset(ENV{DISPLAY})
+  expect_error(8 "no X display: DISPLAY is not set" edit "${PLUGIN}")
+  set(ENV{DISPLAY} ":4711")
+  expect_error(8 "cannot open X display \":4711\"" edit "${PLUGIN}" --seconds 1)
+  # The plug-in is checked first: one without an editor says so even without a display.
+  unset(ENV{DISPLAY})
+  expect_error(7 "plug-in has no editor" edit "${STUB}")
+  expect_error(2 "edit takes exactly one plug-in file" edit "${PLUGIN}" "${WORK}/x")
+
 else()
   message(FATAL_ERROR "unknown CASE ${CASE}")
 endif()

@@ -1,0 +1,68 @@
+// The effect's editor in a real X11 window (run under xvfb-run): opened into a host's
+// top-level window, drawn off-screen through the private render call while its own
+// editor thread keeps the window up to date, and closed again, several times over.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <thread>
+#include <vector>
+
+#include "effect/quelora2.h"
+#include "tests/vst/test_host.h"
+#include "vst/entry.h"
+#include "vst/private_calls.h"
+
+// Last: Xlib's macros (None, Bool, Status) would break the headers above.
+#include <X11/Xlib.h>
+
+namespace {
+
+TEST(EditorWindow, OffscreenPicturesWhileTheWindowIsOpen) {
+  Display* display = XOpenDisplay(nullptr);
+  ASSERT_NE(display, nullptr) << "no X display: run under xvfb-run";
+  const int screen = DefaultScreen(display);
+  const Window parent = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0,
+                                            kEditorWidth, kEditorHeight, 0, 0, 0);
+  XMapWindow(display, parent);
+  XSync(display, False);
+
+  TestHost host;
+  ASSERT_NE(host.Create(VSTPluginMain), nullptr);
+  host.Start();
+  std::vector<unsigned char> closed(static_cast<size_t>(kEditorWidth) * kEditorHeight * 4);
+  std::vector<unsigned char> open(closed.size());
+  auto render = [&](std::vector<unsigned char>* pixels) {
+    return host.Dispatch(effVendorSpecific, kRenderEditorCall,
+                         static_cast<VstIntPtr>(pixels->size()), pixels->data());
+  };
+
+  for (int round = 0; round < 3; ++round) {
+    host.SetParameter(kDelayRate, static_cast<float>(round) / 24.f);
+    ASSERT_EQ(render(&closed), kRenderEditorDone);
+    void* window = reinterpret_cast<void*>(static_cast<uintptr_t>(parent));
+    ASSERT_EQ(host.Dispatch(effEditOpen, 0, 0, window), 1) << round;
+    // Host automation and pictures interleave with the editor's own redraws.
+    for (int i = 0; i < 20; ++i) {
+      host.SetParameter(kFeedback, static_cast<float>(i % 10) / 10.f);
+      host.Dispatch(effEditIdle);
+      ASSERT_EQ(render(&open), kRenderEditorDone);
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(host.Dispatch(effEditClose), 1);
+  }
+  // With the same values the picture is the same, open or closed.
+  host.SetParameter(kDelayRate, 5.f / 24.f);
+  ASSERT_EQ(render(&closed), kRenderEditorDone);
+  ASSERT_EQ(host.Dispatch(effEditOpen, 0, 0,
+                          reinterpret_cast<void*>(static_cast<uintptr_t>(parent))),
+            1);
+  ASSERT_EQ(render(&open), kRenderEditorDone);
+  EXPECT_EQ(open, closed);
+  host.Close();  // closing the plug-in with its window still open
+
+  XDestroyWindow(display, parent);
+  XCloseDisplay(display);
+}
+
+}  // namespace
