@@ -19,6 +19,8 @@ PACKAGES=(
   # X server for the editor tests, and a real host's plug-in scanner
   xvfb xauth x11-utils
   ardour
+  # screenshots of the Windows editor under wine (scripts/windows-screenshot.sh)
+  x11-apps imagemagick
 )
 
 missing=()
