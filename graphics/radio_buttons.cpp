@@ -78,7 +78,8 @@ int IRadioButtons::SelectedButton() const {
 
 void IRadioButtons::HandlePress(int x, int y, const IMouseMod* mod) {
   if (mod && mod->R) {
-    AskForValue();
+    // With value entry switched off the group is not asked at all, so no second redraw.
+    if (!mDisablePrompt) AskForValue();
     MarkDirty(true);
     return;
   }

@@ -30,8 +30,8 @@ bool TruncateToInt(double x, int* out) {
   return true;
 }
 
-// A step counts as whole when it is within rounding noise of an integer: 0.001 scaled
-// by ten three times is 1.0000000000000002, which should give three decimals, not six.
+// A step counts as whole when it is within rounding noise of an integer: 0.07 scaled
+// by ten twice is 7.000000000000001, which should give two decimals, not six.
 bool IsWhole(double step) {
   const double nearest = std::floor(step + 0.5);
   if (nearest == 0.0) return step == 0.0;

@@ -100,6 +100,9 @@ class IPlugBase {
   virtual void ChangeLatency(int samples) { latencySamples = samples; }
   // Audio or UI thread, lock held.
   virtual bool SendMidiToHost(const IMidiMsg* message) = 0;
+  // Audio or UI thread, lock held. Base: SendMidiToHost for each message in order; true
+  // when all succeeded (also for an empty or null list).
+  virtual bool SendMidiListToHost(const IMidiMsg* messages, int count);
   virtual bool SendSysExToHost(const ISysEx* message) = 0;
   // Takes the lock. One double (the real value) per parameter; false only when an
   // allocation failed.
@@ -173,9 +176,6 @@ class IPlugBase {
   void SetSampleRate(double rate) { sampleRate = rate; }
   // Audio thread, lock held. sampleRate / HostTempo() * 60, or 0 without a tempo.
   double SamplesPerBeat();
-  // Lock held. Calls SendMidiToHost for each message in order; true when all succeeded
-  // (also for an empty or null list).
-  bool SendMidiListToHost(const IMidiMsg* messages, int count);
 
   const char* EffectName() const { return effectName; }
   const char* ProductName() const { return productName; }

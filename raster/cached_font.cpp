@@ -495,10 +495,13 @@ int LICE_CachedFont::DrawString(LICE_IBitmap* dest, const char* text, int length
     request.lineHeight = m_lineHeight;
     return PlatformNativeDrawString(request);
   }
-  const float savedAlpha = m_alpha;
-  if (static_cast<unsigned int>(flags) & kTextUseInkAlpha) {
-    m_alpha = m_alpha * static_cast<float>(PixelA(m_inkColor)) / 255.0f;
+  if (!(static_cast<unsigned int>(flags) & kTextUseInkAlpha)) {
+    // A zero or invalid font alpha still measures and reports the extent; each glyph then
+    // draws nothing because its weight is 0.
+    return DrawStringCached(dest, text, length, rect, flags);
   }
+  const float savedAlpha = m_alpha;
+  m_alpha = m_alpha * static_cast<float>(PixelA(m_inkColor)) / 255.0f;
   int result = 0;
   if (m_alpha > 0.0f) result = DrawStringCached(dest, text, length, rect, flags);
   m_alpha = savedAlpha;

@@ -33,6 +33,12 @@ bool IsValidIndex(const IPlugBase* plug, VstInt32 index) {
   return index >= 0 && index < plug->ParamCount();
 }
 
+// A call with zero frames is still a block to the effect: it asks the tempo (and follows
+// a change of it) and glides the pan one step, exactly as a block with frames would. No
+// host buffer is touched, so the host's (possibly null) pointers are not bound. A
+// negative count is not a block at all and is ignored.
+void RunEmptyBlock(IPlugBase* plug) { plug->RunBlock(0); }
+
 // A host value used as an int index; out-of-range values become -1 (invalid everywhere).
 int ToIndex(VstIntPtr value) {
   if (value < 0 || value > 0x7FFFFFFF) return -1;
@@ -303,6 +309,10 @@ void IPlugVST::OnHostProcessReplacing(AEffect* effect, float** inputs, float** o
   if (!plug || frames < 0) return;
   MutexGuard guard(plug->PluginLock());
   plug->RequestMidiWhileProcessing();
+  if (frames == 0) {
+    RunEmptyBlock(plug);
+    return;
+  }
   plug->ProcessFloat(inputs, outputs, frames, false);
 }
 
@@ -311,6 +321,10 @@ void IPlugVST::OnHostProcess(AEffect* effect, float** inputs, float** outputs, V
   if (!plug || frames < 0) return;
   MutexGuard guard(plug->PluginLock());
   plug->RequestMidiWhileProcessing();
+  if (frames == 0) {
+    RunEmptyBlock(plug);
+    return;
+  }
   plug->ProcessFloat(inputs, outputs, frames, true);
 }
 
@@ -320,6 +334,10 @@ void IPlugVST::OnHostProcessDoubleReplacing(AEffect* effect, double** inputs, do
   if (!plug || frames < 0) return;
   MutexGuard guard(plug->PluginLock());
   plug->RequestMidiWhileProcessing();
+  if (frames == 0) {
+    RunEmptyBlock(plug);
+    return;
+  }
   plug->ProcessDouble(inputs, outputs, frames);
 }
 

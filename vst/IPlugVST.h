@@ -87,7 +87,9 @@ class IPlugVST : public IPlugBase {
   // UI or audio thread (automation); takes the lock.
   static float OnHostGetParameter(AEffect* effect, VstInt32 index);
   static void OnHostSetParameter(AEffect* effect, VstInt32 index, float value);
-  // Audio thread; take the lock for the whole block.
+  // Audio thread; take the lock for the whole block. A call with 0 frames still runs the
+  // effect's per-block work (tempo query, pan glide) on no samples; a negative count is
+  // ignored.
   static void OnHostProcessReplacing(AEffect* effect, float** inputs, float** outputs,
                                      VstInt32 frames);
   static void OnHostProcess(AEffect* effect, float** inputs, float** outputs, VstInt32 frames);

@@ -525,4 +525,29 @@ TEST_F(EngineTest, EveryBlockAsksTheTempoOnce) {
   EXPECT_EQ(host.timeRequests, 5);
 }
 
+// A call without frames is a block all the same: it asks the tempo, follows a tempo change
+// and glides the pan one step, whichever of the three calls the host makes.
+TEST_F(EngineTest, EmptyBlocksAskTheTempoAndGlideThePan) {
+  std::vector<double> in(64, 0.0), o0, o1;
+  Run(in, 64, &o0, &o1);
+  host.SetParameter(kPanWidth, 0.1f);
+  AEffect* e = host.effect();
+  host.timeRequests = 0;
+  e->processReplacing(e, nullptr, nullptr, 0);
+  e->process(e, nullptr, nullptr, 0);
+  e->processDoubleReplacing(e, nullptr, nullptr, 0);
+  EXPECT_EQ(host.timeRequests, 3);
+  EXPECT_NEAR(Plug()->CurrentPan(), 0.95f - 3 * 0.05f, 1e-6);
+  host.tempo = 60.0;
+  e->processDoubleReplacing(e, nullptr, nullptr, 0);
+  EXPECT_EQ(Plug()->LineLength(), 8 * 176400);
+  EXPECT_EQ(Plug()->CurrentDelay(), 44100);
+  // A negative count is no block: no tempo request, no glide.
+  host.timeRequests = 0;
+  const float pan = Plug()->CurrentPan();
+  e->processReplacing(e, nullptr, nullptr, -5);
+  EXPECT_EQ(host.timeRequests, 0);
+  EXPECT_EQ(Plug()->CurrentPan(), pan);
+}
+
 }  // namespace

@@ -190,6 +190,18 @@ TEST_F(ControlsTest, RadioButtonsOfTheEffect) {
   EXPECT_NEAR(r->Value(), 1.0 / 3.0, 1e-12);
   ASSERT_EQ(plug.Count("automate"), 1);
   EXPECT_NEAR(plug.calls[0].value, 1.0 / 3.0, 1e-12);
+
+  // A right press with value entry switched off only resends the value: one render
+  // cleans the group again.
+  while (r->NeedsRedraw()) r->MarkDrawn();
+  r->SetValueEntryDisabled(true);
+  plug.calls.clear();
+  const IMouseMod right(false, true);
+  r->HandlePress(190, 100, &right);
+  EXPECT_EQ(plug.Count("automate"), 1);
+  EXPECT_TRUE(r->NeedsRedraw());
+  r->MarkDrawn();
+  EXPECT_FALSE(r->NeedsRedraw());
 }
 
 TEST_F(ControlsTest, RadioButtonSizesAndLayouts) {

@@ -38,9 +38,10 @@ TEST(IParamTest, DefinitionSetsKindRangeAndDecimals) {
   outside.DefineDouble("d", 7.5, 0.0, 1.0, 0.1, "");
   EXPECT_EQ(outside.current, 7.5);
 
-  const double steps[] = {1.0, 0.1, 0.25, 0.001, 1e-9};
-  const int expected[] = {0, 1, 2, 3, 6};
-  for (int i = 0; i < 5; ++i) {
+  // 0.07 scaled by ten is not exactly 7: rounding noise must not count as a fraction.
+  const double steps[] = {1.0, 0.1, 0.25, 0.001, 1e-9, 0.07};
+  const int expected[] = {0, 1, 2, 3, 6, 2};
+  for (int i = 0; i < 6; ++i) {
     IParam d;
     d.DefineDouble("d", 0, 0, 10, steps[i], "");
     EXPECT_EQ(d.Decimals(), expected[i]) << "step " << steps[i];

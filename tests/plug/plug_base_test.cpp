@@ -221,6 +221,25 @@ TEST_F(Processing, LongHostBlocksAreSplitIntoScratchSizedPieces) {
   EXPECT_EQ(outL[0], 0.0f);
 }
 
+// An adapter may send a whole list in one host call; the base reaches its version.
+class ListSendingPlug : public TestPlug {
+ public:
+  bool SendMidiListToHost(const IMidiMsg* messages, int count) override {
+    lists.push_back(count);
+    return messages != nullptr;
+  }
+  std::vector<int> lists;
+};
+
+TEST(PlugBaseTest, MidiListSendingIsOverridable) {
+  ListSendingPlug plug;
+  IPlugBase& base = plug;
+  IMidiMsg msgs[2] = {{0, 0x90, 60, 100}, {1, 0x80, 60, 0}};
+  EXPECT_TRUE(base.SendMidiListToHost(msgs, 2));
+  EXPECT_EQ(plug.lists, std::vector<int>{2});
+  EXPECT_TRUE(plug.calls.empty());  // not split into single messages
+}
+
 TEST(PlugBaseTest, TimingAndMidiHelpers) {
   TestPlug plug;
   EXPECT_EQ(plug.SamplesPerBeat(), 22050.0);

@@ -1,6 +1,7 @@
 // Cached fonts over the Linux platform fonts ("Arial" resolves to a metric-compatible
 // face): measuring, drawing, alignment, UTF-8 handling, caching and the mask flags.
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -205,6 +206,28 @@ TEST_F(FontTest, InkAlphaScalesTheWeight) {
   for (RasterPixel p : Pixels(&bm)) darkest = std::min(darkest, PixelR(p));
   EXPECT_GT(darkest, 100);
   EXPECT_LT(darkest, 160);
+}
+
+// Only the ink-alpha product cuts a call short; a zero font alpha on its own still measures
+// and reports the extent while every glyph draws at weight 0.
+TEST_F(FontTest, ZeroFontAlphaStillMeasuresButDrawsNothing) {
+  const RasterRect full = Measure("Hi");
+  font_.SetBlend(kBlendCopy, 0.0f);
+  RasterRect m = {2, 3, 2, 3};
+  EXPECT_EQ(font_.DrawString(nullptr, "Hi", -1, &m, kTextMeasureOnly), full.B - full.T);
+  EXPECT_EQ(m.R - m.L, full.R - full.L);
+  EXPECT_EQ(m.B - m.T, full.B - full.T);
+
+  LICE_SysBitmap bm(60, 20);
+  Fill(&bm, kWhite);
+  font_.SetFillMode(kFillOpaque);
+  font_.SetFillColor(MakeRasterPixel(255, 0, 0, 255));
+  RasterRect r = {0, 0, 60, 20};
+  EXPECT_EQ(font_.DrawString(&bm, "Hi", -1, &r, 0), full.B - full.T);
+  for (RasterPixel p : Pixels(&bm)) EXPECT_EQ(p, kWhite);
+  font_.SetBlend(kBlendCopy, std::numeric_limits<float>::quiet_NaN());
+  font_.DrawString(&bm, "Hi", -1, &r, 0);
+  for (RasterPixel p : Pixels(&bm)) EXPECT_EQ(p, kWhite);
 }
 
 TEST_F(FontTest, OpaqueFillPaintsTheCellBackground) {
