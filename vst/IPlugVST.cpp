@@ -303,8 +303,8 @@ void IPlugVST::OnHostSetParameter(AEffect* effect, VstInt32 index, float value) 
   plug->HandleParamChanged(index);
 }
 
-void IPlugVST::OnHostProcessReplacing(AEffect* effect, float** inputs, float** outputs,
-                                      VstInt32 frames) {
+template <class Process>
+void IPlugVST::RunHostBlock(AEffect* effect, VstInt32 frames, Process process) {
   IPlugVST* plug = FromAEffect(effect);
   if (!plug || frames < 0) return;
   MutexGuard guard(plug->PluginLock());
@@ -313,32 +313,24 @@ void IPlugVST::OnHostProcessReplacing(AEffect* effect, float** inputs, float** o
     RunEmptyBlock(plug);
     return;
   }
-  plug->ProcessFloat(inputs, outputs, frames, false);
+  process(plug);
+}
+
+void IPlugVST::OnHostProcessReplacing(AEffect* effect, float** inputs, float** outputs,
+                                      VstInt32 frames) {
+  RunHostBlock(effect, frames,
+               [=](IPlugVST* plug) { plug->ProcessFloat(inputs, outputs, frames, false); });
 }
 
 void IPlugVST::OnHostProcess(AEffect* effect, float** inputs, float** outputs, VstInt32 frames) {
-  IPlugVST* plug = FromAEffect(effect);
-  if (!plug || frames < 0) return;
-  MutexGuard guard(plug->PluginLock());
-  plug->RequestMidiWhileProcessing();
-  if (frames == 0) {
-    RunEmptyBlock(plug);
-    return;
-  }
-  plug->ProcessFloat(inputs, outputs, frames, true);
+  RunHostBlock(effect, frames,
+               [=](IPlugVST* plug) { plug->ProcessFloat(inputs, outputs, frames, true); });
 }
 
 void IPlugVST::OnHostProcessDoubleReplacing(AEffect* effect, double** inputs, double** outputs,
                                             VstInt32 frames) {
-  IPlugVST* plug = FromAEffect(effect);
-  if (!plug || frames < 0) return;
-  MutexGuard guard(plug->PluginLock());
-  plug->RequestMidiWhileProcessing();
-  if (frames == 0) {
-    RunEmptyBlock(plug);
-    return;
-  }
-  plug->ProcessDouble(inputs, outputs, frames);
+  RunHostBlock(effect, frames,
+               [=](IPlugVST* plug) { plug->ProcessDouble(inputs, outputs, frames); });
 }
 
 // ---------------------------------------------------------------------------------------

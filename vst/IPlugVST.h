@@ -126,6 +126,11 @@ class IPlugVST : public IPlugBase {
   const VstTimeInfo* HostTimeInfo(VstInt32 filter);
   // Audio thread, lock held. Asks the host for MIDI when the plug-in uses it.
   void RequestMidiWhileProcessing();
+  // Audio thread: what the three processing calls share — the plug-in lock for the whole
+  // call, the MIDI request, and 0-frame calls (per-block work only). process(plug) binds
+  // the host's buffers and renders frames > 0.
+  template <class Process>
+  static void RunHostBlock(AEffect* effect, VstInt32 frames, Process process);
 
  private:
   static void SetArrangement(VstSpeakerArrangement* arrangement, int channels);
