@@ -12,38 +12,9 @@
 #include "graphics/slider_controls.h"
 #include "plug/IPlugBase.h"
 #include "raster/bitmap.h"
+#include "tests/support/mock_plug.h"
 
 namespace {
-
-class BenchPlug : public IPlugBase {
- public:
-  BenchPlug()
-      : IPlugBase(6, "1-1 2-2", 1, "Bench", "", "Bench", 0x10200, 1, 2, 0, 0, false, false) {
-    ParamAt(0)->DefineEnum("Delay Rate", 12, 25, "");
-    for (int i = 0; i < 25; ++i) {
-      char text[16];
-      std::snprintf(text, sizeof(text), "1/%d", 1 << (i % 7));
-      ParamAt(0)->AddDisplayText(i, text);
-    }
-    ParamAt(1)->DefineEnum("Position", 0, 4, "");
-    ParamAt(2)->DefineInt("Pan Width", 100, 0, 100, "%");
-    ParamAt(3)->DefineInt("Feedback", 50, 0, 99, "%");
-    ParamAt(4)->DefineInt("Dry Mix", 100, 0, 100, "%");
-    ParamAt(5)->DefineInt("Wet Mix", 50, 0, 100, "%");
-  }
-  void HostBeginParamEdit(int) override {}
-  void HostBeginParamEditOnce(int) override {}
-  void HostAutomateParam(int, double) override {}
-  void HostEndParamEdit(int) override {}
-  void HostRefreshDisplay() override {}
-  int HostSamplePosition() override { return 0; }
-  double HostTempo() override { return 120.0; }
-  void HostTimeSignature(int*, int*) override {}
-  void RefreshEditorRect() override {}
-  void HostSpecificSetup() override {}
-  bool SendMidiToHost(const IMidiMsg*) override { return true; }
-  bool SendSysExToHost(const ISysEx*) override { return true; }
-};
 
 void Put(LICE_MemBitmap* bm, int x, int y, RasterPixel p) {
   bm->PixelData()[y * bm->PixelsPerRow() + x] = p;
@@ -104,7 +75,7 @@ LICE_IBitmap* LoadSynthetic(int id, const char*) {
 }
 
 struct BenchEditor {
-  BenchPlug plug;
+  TestPlug plug;
   IGraphicsOffscreen* editor;
   IKnobRotVal* rate;
 

@@ -22,7 +22,7 @@ struct Instance {
   }
   IGraphics* Editor() const {
     IPlugVST* plug = IPlugVST::FromAEffect(effect);
-    return plug ? plug->Editor() : nullptr;
+    return EditorOf(plug);
   }
 };
 

@@ -7,7 +7,7 @@
 #include "graphics/x11/x11_editor_thread.h"
 #include "graphics/x11/x11_surface.h"
 #include "raster/bitmap.h"
-#include "tests/graphics/x11_test_support.h"
+#include "tests/support/x11_test_support.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ void BM_IdleEditorCpu(benchmark::State& state) {
     state.SkipWithError("no X server");
     return;
   }
-  EditorTestPlug plug;
+  TestPlug plug;
   IGraphicsX11* editor = AttachQueloraLayout(&plug);
   LockedOpen(&plug, host.ParentHandle());
   WaitUntil([&] { return LockedClean(editor); });
@@ -51,7 +51,7 @@ void FullRedraw(benchmark::State& state, bool sharedMemory) {
   }
   // The off-screen editor has the same layout and draws the same way; only the transfer
   // to the window is done here instead of on an editor thread.
-  EditorTestPlug plug;
+  TestPlug plug;
   IGraphicsX11* layout = AttachQueloraLayout(&plug);
   Display* display = host.display();
   Visual* visual = nullptr;

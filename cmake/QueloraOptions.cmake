@@ -27,11 +27,27 @@ if(QUELORA_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# Adds a libFuzzer target (only in fuzz builds).
+# quelora_add_layer(target sources...): one layer's static library. Sources include
+# headers as "layer/file.h" from the top of the tree; the caller links the layers below.
+function(quelora_add_layer target)
+  add_library(${target} STATIC ${ARGN})
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+  quelora_warnings(${target})
+endfunction()
+
+# quelora_add_fuzzer(name sources... [LINK libraries...]): a libFuzzer target (only in fuzz
+# builds), linked with the given layer libraries (default: the effect, which brings every
+# layer below it) and the test-support library.
 function(quelora_add_fuzzer name)
-  if(QUELORA_FUZZ)
-    add_executable(${name} ${ARGN})
-    target_link_libraries(${name} PRIVATE quelora_framework)
-    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  if(NOT QUELORA_FUZZ)
+    return()
   endif()
+  cmake_parse_arguments(PARSE_ARGV 1 _fuzz "" "" "LINK")
+  if(NOT _fuzz_LINK)
+    set(_fuzz_LINK quelora_effect)
+  endif()
+  add_executable(${name} ${_fuzz_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE ${_fuzz_LINK} quelora_test_support)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  quelora_warnings(${name})
 endfunction()

@@ -7,16 +7,23 @@
 #include "graphics/radio_buttons.h"
 #include "graphics/slider_controls.h"
 #include "graphics/url_control.h"
+#include "resources/embedded_images.h"
 
 namespace {
 
-// The name hosts list. The macOS build carries the name without the space, matching its
-// bundle and view class name.
-#ifdef __APPLE__
-const char* const kEffectName = "Quelora2";
-#else
+// The name hosts list.
 const char* const kEffectName = "Quelora 2";
-#endif
+
+// The editor images compiled into the module (none on Windows, whose editor reads the
+// DLL's resources).
+bool FindEditorPng(int resourceId, const char* fileName, const unsigned char** bytes, int* size) {
+  const EmbeddedImage* image = FindEmbeddedImage(resourceId);
+  if (!image) image = FindEmbeddedImageByName(fileName);
+  if (!image) return false;
+  *bytes = image->data;
+  *size = image->size;
+  return true;
+}
 
 const char* const kNoteTexts[kNumNoteValues] = {
     "1/64", "1/32T", "1/64D", "1/32", "1/16T", "1/32D", "1/16", "1/8T", "1/16D",
@@ -98,7 +105,8 @@ VSTCLASS::VSTCLASS(audioMasterCallback hostCallback)
 }
 
 void VSTCLASS::BuildEditor() {
-  IGraphics* graphics = MakePlatformEditor(this, kEditorWidth, kEditorHeight, /*frameRate=*/0);
+  IGraphics* graphics =
+      MakePlatformEditor(this, kEditorWidth, kEditorHeight, /*frameRate=*/0, FindEditorPng);
   if (!graphics) return;
   graphics->SetBackgroundImage(100, "img/bg.png");
 

@@ -30,7 +30,7 @@ IControl::IControl(IPlugBase* owner, const IRECT& rect, int paramIdx, const ICha
 
 IGraphics* IControl::Graphics() const {
   if (mGraphics) return mGraphics;
-  return mPlug ? mPlug->Editor() : nullptr;
+  return EditorOf(mPlug);
 }
 
 IParam* IControl::Param() const { return mPlug ? mPlug->ParamAt(mParamIdx) : nullptr; }

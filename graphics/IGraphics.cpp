@@ -279,7 +279,7 @@ void IGraphics::CommitEnteredText(IControl* control, IParam* param, const char* 
   if (!control) return;
   if (!text) text = "";
   if (param) {
-    const double normalized = param->ToNormalized(param->ValueFromText(text));
+    const double normalized = param->NormalizedFromText(text);
     const int index = control->ParamIdx();
     if (index >= 0 && mPlug) mPlug->HostBeginParamEdit(index);
     control->TakeEnteredValue(normalized);
@@ -302,4 +302,46 @@ void IGraphics::ChangeEditorSize(int width, int height) {
 int IGraphics::RouteHostWheel(float delta) {
   (void)delta;
   return 0;
+}
+
+bool IGraphics::CopyPictureBgra(unsigned char* bgra, long long size) {
+  if (!bgra) return false;
+  const int width = Width();
+  const int height = Height();
+  if (width <= 0 || height <= 0) return false;
+  if (size != static_cast<long long>(width) * height * 4) return false;
+  PrepareDrawing();
+  LICE_SysBitmap* bitmap = DrawBitmap();
+  // The draw bitmap follows the editor size; should it not (it could not grow), nothing
+  // half-drawn is handed out.
+  if (!bitmap || !bitmap->PixelData() || bitmap->Width() != width ||
+      bitmap->Height() != height) {
+    return false;
+  }
+  MarkAllControlsDirty();
+  const IRECT everything(0, 0, width, height);
+  // Its answer only says whether the picture reached a window; without one it is false,
+  // while the draw bitmap is complete either way.
+  RenderArea(&everything);
+
+  unsigned char* out = bgra;
+  const RasterPixel* pixels = bitmap->PixelData();
+  const int stride = bitmap->PixelsPerRow();
+  for (int y = 0; y < height; ++y) {
+    const int row = bitmap->IsBottomUp() ? height - 1 - y : y;
+    const RasterPixel* source = pixels + static_cast<size_t>(row) * stride;
+    for (int x = 0; x < width; ++x) {
+      const RasterPixel p = source[x];
+      out[0] = static_cast<unsigned char>(PixelB(p));
+      out[1] = static_cast<unsigned char>(PixelG(p));
+      out[2] = static_cast<unsigned char>(PixelR(p));
+      out[3] = static_cast<unsigned char>(PixelA(p));
+      out += 4;
+    }
+  }
+  return true;
+}
+
+IGraphics* EditorOf(const IPlugBase* plug) {
+  return plug ? dynamic_cast<IGraphics*>(plug->Editor()) : nullptr;
 }

@@ -17,6 +17,7 @@
 #include "base/ptr_list.h"
 #include "base/wdl_string.h"
 #include "graphics/graphics_types.h"
+#include "plug/IPlugEditor.h"
 
 class IPlugBase;
 class IParam;
@@ -27,7 +28,7 @@ class LICE_IFont;
 class LICE_MemBitmap;
 class LICE_SysBitmap;
 
-class IGraphics {
+class IGraphics : public IPlugEditor {
  public:
   // Constructing thread. frameRate <= 0 selects 24 frames per second. Creates no bitmap.
   IGraphics(IPlugBase* owner, int width, int height, int frameRate);
@@ -47,7 +48,7 @@ class IGraphics {
   // Fetches the image and inserts a full-size IBitmapControl at index 0.
   void SetBackgroundImage(int resourceId, const char* fileName);
   // Plug-in base (AttachEditor), lock held: creates the draw and scratch bitmaps.
-  void PrepareDrawing();
+  void PrepareDrawing() override;
 
   // ---------------------------------------------------------------------------------
   // From the plug-in base and the host adapter (user-interface thread; the plug-in lock
@@ -55,11 +56,14 @@ class IGraphics {
 
   // Every control bound to paramIndex takes the value (converted with the parameter's
   // normalization first when isNormalized is false).
-  void PushParamValueToControls(int paramIndex, double value, bool isNormalized);
+  void PushParamValueToControls(int paramIndex, double value, bool isNormalized) override;
   void MarkAllControlsDirty();
-  int FrameRate() const { return mFPS; }
-  int Width() const { return mWidth; }
-  int Height() const { return mHeight; }
+  int FrameRate() const override { return mFPS; }
+  int Width() const override { return mWidth; }
+  int Height() const override { return mHeight; }
+  // Every control marked dirty, the whole editor painted into the draw bitmap and copied
+  // out (see IPlugEditor). False as well when the draw bitmap could not follow the size.
+  bool CopyPictureBgra(unsigned char* bgra, long long size) override;
 
   // ---------------------------------------------------------------------------------
   // From the platform layer (user-interface thread).
@@ -151,18 +155,17 @@ class IGraphics {
   virtual bool OpenWebAddress(const char* address, const char* caption,
                               const char* confirmation, const char* errorText) = 0;
   // A wheel delta delivered by the host; 1 when the platform routed it to the editor.
-  virtual int RouteHostWheel(float delta);
+  int RouteHostWheel(float delta) override;
   // Plug-in base, plug-in lock held: after that many redraw-timer ticks call the owner's
   // FlushPendingParamEdit; Disarm cancels the countdown.
-  virtual void ArmGestureEndTimer(int ticks) = 0;
-  virtual void DisarmGestureEndTimer() = 0;
+  void ArmGestureEndTimer(int ticks) override = 0;
+  void DisarmGestureEndTimer() override = 0;
   // Host adapter (editor open / close). Window handles are opaque here.
-  virtual void* AttachToParentWindow(void* parent) = 0;
-  virtual int ReservedHook() { return 0; }
-  virtual void DetachFromParentWindow() = 0;
+  void* AttachToParentWindow(void* parent) override = 0;
+  void DetachFromParentWindow() override = 0;
   virtual void* GetNativeWindow() = 0;
   // Deletes the controls (last first), then the bitmaps.
-  virtual ~IGraphics();
+  ~IGraphics() override;
   virtual void ResetTooltip() = 0;
   // Platform: decode the image of that id / name; null on failure. The caller (the image
   // cache) owns the result. Called with the image cache's mutex held.
@@ -190,6 +193,10 @@ class IGraphics {
   bool mLastClickRight;
   bool mShowControlBounds;
 };
+
+// The editor attached to plug, or null (the plug-in base knows it only as an IPlugEditor;
+// every editor attached in this framework is an IGraphics).
+IGraphics* EditorOf(const IPlugBase* plug);
 
 // Inspection of the process-wide caches (tests and tools; takes the cache mutexes).
 int BitmapCacheEntryCount();

@@ -6,7 +6,12 @@
 // Threading: called by the effect's constructor, under the process-wide construction lock.
 #pragma once
 
+#include "graphics/png_source.h"
+
 class IGraphics;
 class IPlugBase;
 
-IGraphics* MakePlatformEditor(IPlugBase* owner, int width, int height, int frameRate);
+// images: where the editor finds its PNG images on platforms whose modules have no image
+// resources (Linux); Windows reads the DLL's resources and ignores it. May be null.
+IGraphics* MakePlatformEditor(IPlugBase* owner, int width, int height, int frameRate,
+                              PngBytesLookup images);

@@ -6,19 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
+#include "base/text_copy.h"
 
-// Copies at most maxLen characters of text (null reads as "") and terminates.
-void CopyCut(char* dest, const char* text, int maxLen) {
-  int n = 0;
-  if (text) {
-    while (n < maxLen && text[n]) {
-      dest[n] = text[n];
-      ++n;
-    }
-  }
-  dest[n] = 0;
-}
+namespace {
 
 // Truncates toward zero into an int; false when x is not finite or does not fit, so no
 // caller ever converts NaN or a huge double.
@@ -43,6 +33,7 @@ bool IsWhole(double step) {
 IParam::IParam()
     : kind(KindNone),
       current(0.0),
+      defaultValue(0.0),
       lowest(0.0),
       highest(1.0),
       stepSize(1.0),
@@ -54,13 +45,14 @@ IParam::IParam()
   unitLabel[0] = 0;
 }
 
-void IParam::DefineDouble(const char* name, double defaultValue, double minValue,
+void IParam::DefineDouble(const char* name, double initialValue, double minValue,
                           double maxValue, double step, const char* label) {
   if (kind == KindNone) kind = KindDouble;
-  CopyCut(paramName, name, kMaxTextLength);
-  CopyCut(unitLabel, label, kMaxTextLength);
+  CopyTextCut(paramName, name, kMaxTextLength);
+  CopyTextCut(unitLabel, label, kMaxTextLength);
   lowest = minValue;
-  current = defaultValue;
+  current = initialValue;
+  defaultValue = initialValue;
   highest = maxValue < minValue + step ? minValue + step : maxValue;
   stepSize = step;
 
@@ -72,15 +64,15 @@ void IParam::DefineDouble(const char* name, double defaultValue, double minValue
   }
 }
 
-void IParam::DefineInt(const char* name, int defaultValue, int minValue, int maxValue,
+void IParam::DefineInt(const char* name, int initialValue, int minValue, int maxValue,
                        const char* label) {
   if (kind == KindNone) kind = KindInt;
-  DefineDouble(name, defaultValue, minValue, maxValue, 1.0, label);
+  DefineDouble(name, initialValue, minValue, maxValue, 1.0, label);
 }
 
-void IParam::DefineEnum(const char* name, int defaultValue, int count, const char* label) {
+void IParam::DefineEnum(const char* name, int initialValue, int count, const char* label) {
   if (kind == KindNone) kind = KindEnum;
-  DefineDouble(name, defaultValue, 0.0, static_cast<double>(count) - 1.0, 1.0, label);
+  DefineDouble(name, initialValue, 0.0, static_cast<double>(count) - 1.0, 1.0, label);
 }
 
 bool IParam::AddDisplayText(int value, const char* text) {
@@ -90,7 +82,7 @@ bool IParam::AddDisplayText(int value, const char* text) {
   if (valueTexts.Count() != n + 1) return false;
   DisplayText& entry = valueTexts.Items()[n];
   entry.forValue = value;
-  CopyCut(entry.text, text, kMaxTextLength);
+  CopyTextCut(entry.text, text, kMaxTextLength);
   return true;
 }
 
@@ -134,6 +126,13 @@ const char* IParam::DisplayTextFor(int value) const {
     if (entries[i].forValue == value) return entries[i].text;
   }
   return "";
+}
+
+const char* IParam::DisplayTextAt(int i, int* value) const {
+  if (i < 0 || i >= valueTexts.Count()) return nullptr;
+  const DisplayText& entry = valueTexts.Items()[i];
+  if (value) *value = entry.forValue;
+  return entry.text;
 }
 
 bool IParam::ValueForDisplayText(const char* text, int* value) const {
@@ -189,3 +188,5 @@ double IParam::ValueFromText(const char* text) const {
   if (std::isnan(v)) v = 0.0;
   return invertDisplay ? -v : v;
 }
+
+double IParam::NormalizedFromText(const char* text) const { return ToNormalized(ValueFromText(text)); }

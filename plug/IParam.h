@@ -33,11 +33,11 @@ class IParam {
 
   // --- Definition (constructing thread, before any host call) ---
   // Null name or label reads as the empty text.
-  void DefineDouble(const char* name, double defaultValue, double minValue, double maxValue,
+  void DefineDouble(const char* name, double initialValue, double minValue, double maxValue,
                     double step, const char* label = "");
-  void DefineInt(const char* name, int defaultValue, int minValue, int maxValue,
+  void DefineInt(const char* name, int initialValue, int minValue, int maxValue,
                  const char* label = "");
-  void DefineEnum(const char* name, int defaultValue, int count, const char* label = "");
+  void DefineEnum(const char* name, int initialValue, int count, const char* label = "");
   // Appends (value, text); false (table unchanged) when the table could not grow.
   bool AddDisplayText(int value, const char* text);
 
@@ -55,6 +55,8 @@ class IParam {
   const char* UnitLabel() const { return unitLabel; }
   void Bounds(double* minValue, double* maxValue) const;
   ParamKind Kind() const { return static_cast<ParamKind>(kind); }
+  // The value given at definition (what a host offers as the default).
+  double DefaultValue() const { return defaultValue; }
   double Lowest() const { return lowest; }
   double Highest() const { return highest; }
   double StepSize() const { return stepSize; }
@@ -65,6 +67,8 @@ class IParam {
   int DisplayTextCount() const { return valueTexts.Count(); }
   // Text of the first entry for value, or the empty text.
   const char* DisplayTextFor(int value) const;
+  // Entry i of the table (its value into *value when non-null), or null for a bad i.
+  const char* DisplayTextAt(int i, int* value) const;
   // True and the entry's value for the first entry whose text equals text exactly.
   bool ValueForDisplayText(const char* text, int* value) const;
 
@@ -74,6 +78,9 @@ class IParam {
   // Real value typed by a user: a display text's value, else the leading decimal number
   // (0 when none), negated when the display is inverted. Null text gives 0.
   double ValueFromText(const char* text) const;
+  // The normalized value of ValueFromText: the one parsing path of typed values (the
+  // editor's entry field and the host's text-to-parameter call).
+  double NormalizedFromText(const char* text) const;
 
  private:
   int kind;
@@ -83,6 +90,7 @@ class IParam {
   double current;
 
  private:
+  double defaultValue;
   double lowest;
   double highest;
   double stepSize;

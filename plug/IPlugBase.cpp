@@ -6,20 +6,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "graphics/IGraphics.h"
+#include "base/text_copy.h"
 
 namespace {
-
-void CopyCut(char* dest, const char* text, int maxLen) {
-  int n = 0;
-  if (text) {
-    while (n < maxLen && text[n]) {
-      dest[n] = text[n];
-      ++n;
-    }
-  }
-  dest[n] = 0;
-}
 
 // Reads an optionally signed decimal number at *p (after leading blanks) like "%d", but
 // saturating instead of overflowing. Returns false (p unchanged) when there is none.
@@ -115,9 +104,9 @@ IPlugBase::IPlugBase(int paramCount, const char* channelIoSpec, int presetCount,
       break;
     }
   }
-  CopyCut(effectName, effectNameText, kMaxEffectNameLength);
-  CopyCut(productName, productNameText, kMaxEffectNameLength);
-  CopyCut(vendorName, vendorNameText, kMaxEffectNameLength);
+  CopyTextCut(effectName, effectNameText, kMaxEffectNameLength);
+  CopyTextCut(productName, productNameText, kMaxEffectNameLength);
+  CopyTextCut(vendorName, vendorNameText, kMaxEffectNameLength);
   ParseChannelIoSpec(channelIoSpec);
 }
 
@@ -220,7 +209,7 @@ void IPlugBase::RenderAudio(double** inputs, double** outputs, int frames) {
   }
 }
 
-void IPlugBase::AttachEditor(IGraphics* newEditor) {
+void IPlugBase::AttachEditor(IPlugEditor* newEditor) {
   if (!newEditor || newEditor == editor) return;
   MutexGuard guard(&stateLock);
   for (int i = 0; i < ParamCount(); ++i) {
@@ -301,13 +290,7 @@ int IPlugBase::ReadBankState(const StateChunk& chunk, int start) {
         end = -1;
       } else {
         const int keep = length < PresetSlot::kMaxNameLength ? length : PresetSlot::kMaxNameLength;
-        int n = 0;
-        const unsigned char* bytes = chunk.Data() + end;
-        while (n < keep && bytes[n]) {
-          name[n] = static_cast<char>(bytes[n]);
-          ++n;
-        }
-        name[n] = 0;
+        CopyTextCut(name, reinterpret_cast<const char*>(chunk.Data() + end), keep);
         end += length;
       }
     }
@@ -369,6 +352,38 @@ void IPlugBase::FlushPendingParamEdit() {
     pendingEditParam = -1;
     HostEndParamEdit(index);
   }
+}
+
+void IPlugBase::HostBeginParamEditOnce(int index) {
+  MutexGuard guard(&stateLock);
+  if (index != pendingEditParam) HostBeginParamEdit(index);
+}
+
+void IPlugBase::SetParamFromHost(int index, double normalized) {
+  // Not a number: nothing sensible to set. Values outside 0 ... 1 land on the bounds so
+  // that no parameter ever leaves its range (the engine relies on that for stability).
+  if (!std::isfinite(normalized)) return;
+  if (normalized < 0.0) normalized = 0.0;
+  if (normalized > 1.0) normalized = 1.0;
+  MutexGuard guard(&stateLock);
+  IParam* param = ParamAt(index);
+  if (!param) return;
+  if (editor) editor->PushParamValueToControls(index, normalized, true);
+  param->SetFromNormalized(normalized);
+  HandleParamChanged(index);
+}
+
+bool IPlugBase::SetParamFromText(int index, const char* text) {
+  MutexGuard guard(&stateLock);
+  IParam* param = ParamAt(index);
+  if (!param) return false;
+  if (!text) return true;
+  // The parameter keeps its range whatever was typed; the editor is shown the value
+  // actually stored.
+  param->SetFromNormalized(param->NormalizedFromText(text));
+  if (editor) editor->PushParamValueToControls(index, param->current, false);
+  HandleParamChanged(index);
+  return true;
 }
 
 void IPlugBase::NotifyAllParamsChanged() {
@@ -482,6 +497,11 @@ void IPlugBase::CaptureIntoCurrentPreset(const char* name) {
   if (name && name[0]) slot->SetName(name);
 }
 
+void IPlugBase::SelectPreset(int index) {
+  CaptureIntoCurrentPreset(nullptr);
+  RecallPreset(index);
+}
+
 const char* IPlugBase::PresetName(int index) const {
   const PresetSlot* slot = presets.ItemAt(index);
   return slot ? slot->presetName : "";
@@ -494,6 +514,51 @@ void IPlugBase::NextUserPresetName(char* name, int nameSize) const {
     if (strstr(presets.ItemAt(i)->presetName, "user preset")) ++count;
   }
   snprintf(name, static_cast<size_t>(nameSize), "%s %d", "user preset", count + 1);
+}
+
+// ---------------------------------------------------------------------------------------
+// State chunks and editor.
+
+bool IPlugBase::SaveStateChunk(bool isBank, StateChunk& chunk) {
+  if (!chunk.ResetChunkWithHeader()) return false;
+  if (!isBank) return WriteProgramState(chunk);
+  CaptureIntoCurrentPreset(nullptr);
+  return WriteBankState(chunk);
+}
+
+bool IPlugBase::LoadStateChunk(bool isBank, const StateChunk& chunk) {
+  int version = 0;
+  const int start = ChunkReadStart(chunk, &version);
+  int pos;
+  if (isBank && version >= kChunkVersion) {
+    pos = ReadBankState(chunk, start);
+  } else {
+    pos = ReadProgramState(chunk, start);
+    CaptureIntoCurrentPreset(nullptr);
+  }
+  if (pos < 0) return false;
+  RefreshEditorControls();
+  return true;
+}
+
+bool IPlugBase::EditorSize(int* width, int* height) const {
+  if (!editor) return false;
+  if (width) *width = editor->Width();
+  if (height) *height = editor->Height();
+  return true;
+}
+
+bool IPlugBase::OpenEditor(void* parentWindow) {
+  if (!editor || !editor->AttachToParentWindow(parentWindow)) return false;
+  HandleEditorOpened();
+  return true;
+}
+
+bool IPlugBase::CloseEditor() {
+  if (!editor) return false;
+  HandleEditorClosed();
+  editor->DetachFromParentWindow();
+  return true;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -1,7 +1,18 @@
 // The host-independent core of a plug-in instance: parameters, preset slots and state
 // chunks, channel configuration and per-channel buffers, the plug-in lock, identity of
-// the plug-in and of the host, and the attached editor. The host adapter derives from it
-// and supplies the host-facing operations (the pure virtual ones below).
+// the plug-in and of the host, and the attached editor. A format adapter (vst/ for
+// VST 2.4) derives from it and supplies the host-facing operations (the pure virtual ones
+// below); nothing here depends on a plug-in format.
+//
+// What an adapter uses, by topic (see the declarations for threads and locks):
+// - parameters: ParamCount, ParamAt (name, range, step, default, display texts, unit
+//   label: plug/IParam.h), SetParamFromHost, SetParamFromText, FormatForHost;
+// - state: SaveStateChunk / LoadStateChunk (program or bank, with the chunk header);
+// - processing: ProcessFloat / ProcessDouble (RunBlock(0) for an empty block), with the
+//   tempo source the adapter supplies through HostTempo, HostSamplePosition and
+//   HostTimeSignature, asked once per block under the plug-in lock;
+// - programs: PresetCount, PresetName, CurrentPreset, SelectPreset;
+// - editor: HasEditor, EditorSize, OpenEditor on a native parent window, CloseEditor.
 //
 // Threading. Two host threads meet in one instance: the user-interface thread
 // (dispatcher calls, parameter get/set, the editor and its timer) and the audio thread
@@ -22,7 +33,7 @@
 #include "plug/midi_message.h"
 #include "plug/state_chunk.h"
 
-class IGraphics;
+#include "plug/IPlugEditor.h"
 
 class IPlugBase {
  public:
@@ -70,9 +81,9 @@ class IPlugBase {
   // Host-facing operations supplied by the adapter.
   // UI thread (editor). Must flush a pending deferred end of edit first.
   virtual void HostBeginParamEdit(int index) = 0;
-  // UI thread (editor wheel). Begins an edit unless that parameter's deferred end is
-  // pending; takes the lock.
-  virtual void HostBeginParamEditOnce(int index) = 0;
+  // UI thread (editor wheel); takes the lock. Base: HostBeginParamEdit unless that
+  // parameter's deferred end is pending (a wheel gesture goes on).
+  virtual void HostBeginParamEditOnce(int index);
   // UI thread, lock held (SetParamFromEditor).
   virtual void HostAutomateParam(int index, double normalized) = 0;
   // UI thread (editor, FlushPendingParamEdit).
@@ -92,7 +103,7 @@ class IPlugBase {
   virtual void HostSpecificSetup() = 0;
   // Constructing thread; takes the lock. Null is ignored. Pushes every parameter's
   // normalized value into the editor, calls its PrepareDrawing, then owns it.
-  virtual void AttachEditor(IGraphics* newEditor);
+  virtual void AttachEditor(IPlugEditor* newEditor);
   // Dispatcher, lock held. Sizes every scratch buffer to frames samples (zero-filled);
   // nothing happens when frames equals maxBlockSize. Negative acts as 0.
   virtual void ChangeBlockSize(int frames);
@@ -136,6 +147,14 @@ class IPlugBase {
   void NotifyAllParamsChanged();
   // Lock held. Pushes every parameter's real value into the editor's controls.
   void RefreshEditorControls();
+  // Host automation (UI or audio thread); takes the lock. A normalized value outside
+  // 0 ... 1 lands on the bounds, a non-finite one or a bad index is ignored; the editor is
+  // shown the value, then HandleParamChanged.
+  void SetParamFromHost(int index, double normalized);
+  // A value typed in the host (UI thread); takes the lock. The same parsing as the
+  // editor's entry field (IParam::NormalizedFromText); the editor is shown the value
+  // stored, then HandleParamChanged. False for a bad index; a null text changes nothing.
+  bool SetParamFromText(int index, const char* text);
 
   // ---------------------------------------------------------------------------------
   // Presets (constructing thread, or dispatcher with the lock held).
@@ -156,6 +175,9 @@ class IPlugBase {
   bool RecallPreset(int index);
   // Rewrites the current slot from the current values; a non-empty name renames it.
   void CaptureIntoCurrentPreset(const char* name);
+  // Host program change (UI thread, lock held): the current values go into the current
+  // slot, then slot index is recalled (a bad index only captures).
+  void SelectPreset(int index);
   // The slot's name, or the empty text for a bad index.
   const char* PresetName(int index) const;
   // "user preset N", N = 1 + the number of slots whose name contains "user preset".
@@ -163,6 +185,31 @@ class IPlugBase {
   int PresetCount() const { return presets.ItemCount(); }
   PresetSlot* PresetAt(int index) const { return presets.ItemAt(index); }
   int CurrentPreset() const { return currentPreset; }
+
+  // ---------------------------------------------------------------------------------
+  // State chunks (UI thread, lock held).
+
+  // The chunk header, then the current program's values (isBank false) or, after the
+  // current values were captured into the current slot, every slot. False when an
+  // allocation failed.
+  bool SaveStateChunk(bool isBank, StateChunk& chunk);
+  // Reads a chunk written by SaveStateChunk (or an older layout the header names): a bank
+  // when isBank and the chunk is new enough, else one program's values, which are then
+  // captured into the current slot. The editor is refreshed. False when the data ended
+  // early or was malformed (what was read before stays).
+  bool LoadStateChunk(bool isBank, const StateChunk& chunk);
+
+  // ---------------------------------------------------------------------------------
+  // Editor (UI thread, lock held).
+
+  bool HasEditor() const { return editor != nullptr; }
+  // False (sizes untouched) without an editor.
+  bool EditorSize(int* width, int* height) const;
+  // Opens the editor inside the host's native window (X11 Window id or HWND, as a
+  // pointer), then HandleEditorOpened. False without an editor or when it cannot open.
+  bool OpenEditor(void* parentWindow);
+  // HandleEditorClosed, then the editor's window goes. False without an editor.
+  bool CloseEditor();
 
   // ---------------------------------------------------------------------------------
   // Identity, host and timing.
@@ -191,7 +238,7 @@ class IPlugBase {
   double SampleRate() const { return sampleRate; }
   int MaxBlockSize() const { return maxBlockSize; }
   int LatencySamples() const { return latencySamples; }
-  IGraphics* Editor() const { return editor; }
+  IPlugEditor* Editor() const { return editor; }
   int PendingEditParam() const { return pendingEditParam; }
   // The plug-in lock (recursive).
   WDL_Mutex* PluginLock() { return &stateLock; }
@@ -259,7 +306,7 @@ class IPlugBase {
   double sampleRate;
   int maxBlockSize;
   int latencySamples;
-  IGraphics* editor;
+  IPlugEditor* editor;
   WDL_TypedBuf<double*> inputPointers;
   WDL_TypedBuf<double*> outputPointers;
   WDL_PtrList<InputLane> inChannels;

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/text_copy.h"
+
 unsigned char* StateChunk::Extend(int n) {
   const int size = m_hb.ByteSize();
   if (n < 0 || n > INT_MAX - size) return nullptr;
@@ -135,13 +137,4 @@ PresetSlot::PresetSlot(int number) : filled(false) {
   snprintf(presetName, sizeof(presetName), "- %d -", number);
 }
 
-void PresetSlot::SetName(const char* name) {
-  int n = 0;
-  if (name) {
-    while (n < kMaxNameLength && name[n]) {
-      presetName[n] = name[n];
-      ++n;
-    }
-  }
-  presetName[n] = 0;
-}
+void PresetSlot::SetName(const char* name) { CopyTextCut(presetName, name, kMaxNameLength); }

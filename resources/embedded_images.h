@@ -1,8 +1,8 @@
 // The editor's PNG images compiled into the plug-in binary (Linux): the editor decodes
 // them from memory, so nothing has to be installed next to the shared object. The table
-// is generated at build time from resources/img/*.png (resources/embedded.cmake); the
-// Windows build carries the same images as "PNG" resources instead (resources/quelora.rc)
-// and has no definition of these functions.
+// is generated at build time from resources/img/*.png (resources/CMakeLists.txt); the
+// Windows build carries the same images as "PNG" resources instead (resources/quelora.rc),
+// and there these lookups find nothing.
 #pragma once
 
 struct EmbeddedImage {

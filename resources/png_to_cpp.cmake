@@ -1,11 +1,5 @@
 # Turns the editor's PNG images into one C++ source of byte arrays (run with cmake -P):
 #   cmake -DIMAGE_DIR=<resources/img> -DOUTPUT=<file.cpp> -P png_to_cpp.cmake
-# resources/CMakeLists.txt includes every *.cmake file of this folder; as an include this
-# script does nothing.
-if(NOT CMAKE_SCRIPT_MODE_FILE)
-  return()
-endif()
-
 if(NOT IMAGE_DIR OR NOT OUTPUT)
   message(FATAL_ERROR "png_to_cpp.cmake needs IMAGE_DIR and OUTPUT")
 endif()

@@ -5,8 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "graphics/IGraphics.h"
-#include "raster/bitmap.h"
+#include "base/text_copy.h"
 #include "vst/private_calls.h"
 
 namespace {
@@ -15,12 +14,7 @@ namespace {
 // terminated. Our own fields are never longer than the bound given for them, so hosts
 // get every text whole while a text that somehow grew past its field cannot overrun.
 void CopyToHost(void* dest, const char* text, int maxLength) {
-  if (!dest) return;
-  char* out = static_cast<char*>(dest);
-  if (!text) text = "";
-  size_t n = strnlen(text, static_cast<size_t>(maxLength));
-  memcpy(out, text, n);
-  out[n] = '\0';
+  CopyTextCut(static_cast<char*>(dest), text, maxLength);
 }
 
 // Host strings are not trusted to be terminated within a sane length: comparisons stop
@@ -144,14 +138,6 @@ void IPlugVST::HostBeginParamEdit(int index) {
   CallHost(audioMasterBeginEdit, index);
 }
 
-void IPlugVST::HostBeginParamEditOnce(int index) {
-  MutexGuard guard(PluginLock());
-  if (index != PendingEditParam()) {
-    FlushPendingParamEdit();
-    CallHost(audioMasterBeginEdit, index);
-  }
-}
-
 void IPlugVST::HostAutomateParam(int index, double normalized) {
   CallHost(audioMasterAutomate, index, 0, nullptr, static_cast<float>(normalized));
 }
@@ -226,7 +212,7 @@ void IPlugVST::HostSpecificSetup() {
   mOutputArrangement.numChannels = OutputCount();
 }
 
-void IPlugVST::AttachEditor(IGraphics* newEditor) {
+void IPlugVST::AttachEditor(IPlugEditor* newEditor) {
   if (!newEditor) return;
   MutexGuard guard(PluginLock());
   IPlugBase::AttachEditor(newEditor);
@@ -290,17 +276,7 @@ float IPlugVST::OnHostGetParameter(AEffect* effect, VstInt32 index) {
 
 void IPlugVST::OnHostSetParameter(AEffect* effect, VstInt32 index, float value) {
   IPlugVST* plug = FromAEffect(effect);
-  if (!plug) return;
-  // Not a number: nothing sensible to set. Values outside 0 ... 1 land on the bounds so
-  // that no parameter ever leaves its range (the engine relies on that for stability).
-  if (!std::isfinite(value)) return;
-  const double normalized = value < 0.f ? 0.0 : (value > 1.f ? 1.0 : static_cast<double>(value));
-  MutexGuard guard(plug->PluginLock());
-  IParam* param = plug->ParamAt(index);
-  if (!param) return;
-  if (plug->editor) plug->editor->PushParamValueToControls(index, normalized, true);
-  param->SetFromNormalized(normalized);
-  plug->HandleParamChanged(index);
+  if (plug) plug->SetParamFromHost(index, static_cast<double>(value));
 }
 
 template <class Process>
@@ -366,8 +342,7 @@ VstIntPtr IPlugVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
       return 0;
 
     case effSetProgram:
-      CaptureIntoCurrentPreset(nullptr);
-      RecallPreset(ToIndex(value));
+      SelectPreset(ToIndex(value));
       return 0;
 
     case effGetProgram:
@@ -436,22 +411,13 @@ VstIntPtr IPlugVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
       return 0;
 
     case effEditOpen:
-      if (editor && editor->AttachToParentWindow(ptr)) {
-        HandleEditorOpened();
-        return 1;
-      }
-      return 0;
+      return OpenEditor(ptr) ? 1 : 0;
 
     case effEditClose:
-      if (editor) {
-        HandleEditorClosed();
-        editor->DetachFromParentWindow();
-        return 1;
-      }
-      return 0;
+      return CloseEditor() ? 1 : 0;
 
     case effIdentify:
-      return FourCharCode('N', 'v', 'E', 'f');
+      return kIdentifyAnswer;
 
     case effGetChunk:
       return ptr ? GetChunk(index == 0, static_cast<void**>(ptr)) : 0;
@@ -579,7 +545,7 @@ VstIntPtr IPlugVST::CanDo(const char* query) {
 VstIntPtr IPlugVST::VendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt) {
   const int paramIndex = ToIndex(value);
   switch (index) {
-    case effGetParamDisplay: {
+    case kVendorFormatValue: {
       if (!ptr) return 0;
       const IParam* param = ParamAt(paramIndex);
       if (param) {
@@ -592,7 +558,7 @@ VstIntPtr IPlugVST::VendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, f
       }
       return kVendorHandled;
     }
-    case 8: {
+    case kVendorIsSwitch: {
       const IParam* param = ParamAt(paramIndex);
       if (!param) return 0;
       const ParamKind kind = param->Kind();
@@ -603,13 +569,13 @@ VstIntPtr IPlugVST::VendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, f
       }
       return 0;
     }
-    case effString2Parameter: {
+    case kVendorParseText: {
       if (!ptr) return 0;
       const IParam* param = ParamAt(paramIndex);
       if (!param) return 0;
       char* text = static_cast<char*>(ptr);
       if (text[0]) {
-        const double normalized = param->ToNormalized(ParseParamText(param, text));
+        const double normalized = param->NormalizedFromText(text);
         // "0." plus 17 digits: 19 characters and the terminator.
         snprintf(text, 20, "%.17f", normalized);
       }
@@ -617,8 +583,8 @@ VstIntPtr IPlugVST::VendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, f
     }
     case kRenderEditorCall:
       return RenderEditorInto(ptr, value);
-    case FourCharCode('s', 't', 'C', 'A'):
-      if (value == FourCharCode('W', 'h', 'e', 'e') && editor) {
+    case kVendorHostCall:
+      if (value == kHostCallWheel && editor) {
         return editor->RouteHostWheel(opt);
       }
       return 0;
@@ -628,62 +594,13 @@ VstIntPtr IPlugVST::VendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, f
 }
 
 VstIntPtr IPlugVST::RenderEditorInto(void* buffer, VstIntPtr size) {
-  if (!buffer || !editor) return 0;
-  const int width = editor->Width();
-  const int height = editor->Height();
-  if (width <= 0 || height <= 0) return 0;
-  if (size != static_cast<VstIntPtr>(width) * height * 4) return 0;
-  editor->PrepareDrawing();
-  LICE_SysBitmap* bitmap = editor->DrawBitmap();
-  // The draw bitmap follows the editor size; should it not (it could not grow), nothing
-  // half-drawn is handed out.
-  if (!bitmap || !bitmap->PixelData() || bitmap->Width() != width ||
-      bitmap->Height() != height) {
-    return 0;
-  }
-  editor->MarkAllControlsDirty();
-  const IRECT everything(0, 0, width, height);
-  // Its answer only says whether the picture reached a window; without one it is false,
-  // while the draw bitmap is complete either way.
-  editor->RenderArea(&everything);
-
-  unsigned char* out = static_cast<unsigned char*>(buffer);
-  const RasterPixel* pixels = bitmap->PixelData();
-  const int stride = bitmap->PixelsPerRow();
-  for (int y = 0; y < height; ++y) {
-    const int row = bitmap->IsBottomUp() ? height - 1 - y : y;
-    const RasterPixel* source = pixels + static_cast<size_t>(row) * stride;
-    for (int x = 0; x < width; ++x) {
-      const RasterPixel p = source[x];
-      out[0] = static_cast<unsigned char>(PixelB(p));
-      out[1] = static_cast<unsigned char>(PixelG(p));
-      out[2] = static_cast<unsigned char>(PixelR(p));
-      out[3] = static_cast<unsigned char>(PixelA(p));
-      out += 4;
-    }
-  }
-  return kRenderEditorDone;
-}
-
-double IPlugVST::ParseParamText(const IParam* param, const char* text) const {
-  int listValue = 0;
-  if (param->DisplayTextCount() > 0 && param->ValueForDisplayText(text, &listValue)) {
-    return listValue;
-  }
-  const double v = atof(text);
-  return param->InvertDisplay() ? -v : v;
+  if (!editor) return 0;
+  return editor->CopyPictureBgra(static_cast<unsigned char*>(buffer), size) ? kRenderEditorDone : 0;
 }
 
 VstIntPtr IPlugVST::StringToParameter(VstInt32 index, const char* text) {
   if (!IsValidIndex(this, index)) return 0;
-  if (!text) return 1;
-  IParam* param = ParamAt(index);
-  // The parameter keeps its range whatever was typed (NaN reads as the minimum); the
-  // editor is shown the value actually stored.
-  param->SetClamped(ParseParamText(param, text));
-  if (editor) editor->PushParamValueToControls(index, param->current, false);
-  HandleParamChanged(index);
-  return 1;
+  return SetParamFromText(index, text) ? 1 : 0;
 }
 
 VstIntPtr IPlugVST::PinProperties(bool input, VstInt32 index, VstPinProperties* properties) {
@@ -724,16 +641,7 @@ void IPlugVST::SetSpeakerArrangement(const VstSpeakerArrangement* inputs,
 
 VstIntPtr IPlugVST::GetChunk(bool isBank, void** data) {
   StateChunk& chunk = isBank ? mBankChunk : mProgramChunk;
-  bool ok = chunk.ResetChunkWithHeader();
-  if (ok) {
-    if (isBank) {
-      CaptureIntoCurrentPreset(nullptr);
-      ok = WriteBankState(chunk);
-    } else {
-      ok = WriteProgramState(chunk);
-    }
-  }
-  if (!ok || chunk.Size() <= 0) return 0;
+  if (!SaveStateChunk(isBank, chunk) || chunk.Size() <= 0) return 0;
   *data = chunk.Data();
   return chunk.Size();
 }
@@ -760,16 +668,5 @@ VstIntPtr IPlugVST::SetChunk(bool isBank, const void* data, VstIntPtr size) {
   if (chunk.Size() != n) return 0;
   memcpy(chunk.Data(), bytes, static_cast<size_t>(n));
 
-  int version = 0;
-  const int start = ChunkReadStart(chunk, &version);
-  int pos;
-  if (isBank && version >= kChunkVersion) {
-    pos = ReadBankState(chunk, start);
-  } else {
-    pos = ReadProgramState(chunk, start);
-    CaptureIntoCurrentPreset(nullptr);
-  }
-  if (pos < 0) return 0;
-  RefreshEditorControls();
-  return 1;
+  return LoadStateChunk(isBank, chunk) ? 1 : 0;
 }

@@ -28,6 +28,19 @@ class IPlugVST : public IPlugBase {
   // vendor-specific calls.
   static constexpr VstIntPtr kExtensionAnswer = static_cast<VstIntPtr>(0xBEEF0000u);
   static constexpr VstIntPtr kVendorHandled = 0xBEEF;
+  // The answer to effIdentify.
+  static constexpr VstIntPtr kIdentifyAnswer = FourCharCode('N', 'v', 'E', 'f');
+  // effVendorSpecific indices of the host-extension family (value = parameter index):
+  // format a normalized value (opt) as text into ptr; whether the parameter is a switch
+  // (kVendorHandled for a bool or a two-value list); parse the text in ptr and write back
+  // the normalized value as "%.17f".
+  static constexpr VstInt32 kVendorFormatValue = effGetParamDisplay;
+  static constexpr VstInt32 kVendorIsSwitch = 8;
+  static constexpr VstInt32 kVendorParseText = effString2Parameter;
+  // effVendorSpecific index of host calls; with value kHostCallWheel, opt is a wheel
+  // delta for the editor.
+  static constexpr VstInt32 kVendorHostCall = FourCharCode('s', 't', 'C', 'A');
+  static constexpr VstIntPtr kHostCallWheel = FourCharCode('W', 'h', 'e', 'e');
 
   // HostExtensionFlags bits.
   enum { kHostAskedExtensions = 1 << 0, kHostAskedViewAsConfig = 1 << 1 };
@@ -49,8 +62,6 @@ class IPlugVST : public IPlugBase {
   // --- Host-facing overrides of IPlugBase ---
   // UI thread (editor). Flushes a pending deferred end, then audioMasterBeginEdit.
   void HostBeginParamEdit(int index) override;
-  // UI thread (editor wheel); takes the lock.
-  void HostBeginParamEditOnce(int index) override;
   // UI thread, lock held. audioMasterAutomate with the value as float.
   void HostAutomateParam(int index, double normalized) override;
   // UI thread. audioMasterEndEdit.
@@ -72,7 +83,7 @@ class IPlugVST : public IPlugBase {
   void HostSpecificSetup() override;
   // Constructing thread; takes the lock. Null is a no-op; otherwise the base attaches the
   // editor, then effFlagsHasEditor and the editor rectangle are set.
-  void AttachEditor(IGraphics* newEditor) override;
+  void AttachEditor(IPlugEditor* newEditor) override;
   // Lock held. Stores the latency in the base and in initialDelay; the host is not told.
   void ChangeLatency(int samples) override;
   // Audio or UI thread, lock held. One event through audioMasterProcessEvents; true when
@@ -116,8 +127,6 @@ class IPlugVST : public IPlugBase {
   // kRenderEditorCall (vst/private_calls.h): the whole editor painted off-screen and
   // copied into the host's buffer as B, G, R, A bytes, top row first.
   VstIntPtr RenderEditorInto(void* buffer, VstIntPtr size);
-  // Plain value typed as text: a display text's value or the leading decimal number.
-  double ParseParamText(const IParam* param, const char* text) const;
 
   // Calls the host, or returns 0 when there is no callback.
   VstIntPtr CallHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,

@@ -4,6 +4,8 @@
 #include "graphics/platform_editor.h"
 #include "graphics/win/IGraphicsHwnd.h"
 
-IGraphics* MakePlatformEditor(IPlugBase* plug, int width, int height, int frameRate) {
+IGraphics* MakePlatformEditor(IPlugBase* plug, int width, int height, int frameRate,
+                              PngBytesLookup images) {
+  (void)images;  // the images are resources of the DLL
   return new (std::nothrow) IGraphicsHwnd(plug, width, height, frameRate);
 }

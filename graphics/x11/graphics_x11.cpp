@@ -17,7 +17,6 @@
 #include "plug/IPlugBase.h"
 #include "raster/bitmap.h"
 #include "raster/png.h"
-#include "resources/embedded_images.h"
 
 namespace {
 
@@ -449,8 +448,10 @@ void IGraphicsX11::ArmGestureEndTimer(int ticks) { mGestureEndTicks = ticks > 0 
 void IGraphicsX11::DisarmGestureEndTimer() { mGestureEndTicks = 0; }
 
 LICE_IBitmap* IGraphicsX11::LoadImageResource(int resourceId, const char* fileName) {
-  const EmbeddedImage* image = FindEmbeddedImage(resourceId);
-  if (!image) image = FindEmbeddedImageByName(fileName);
-  if (!image || !image->data || image->size <= 0) return nullptr;
-  return ReadPngMemory(image->data, static_cast<size_t>(image->size));
+  const unsigned char* bytes = nullptr;
+  int size = 0;
+  if (!mPngSource || !mPngSource(resourceId, fileName, &bytes, &size) || !bytes || size <= 0) {
+    return nullptr;
+  }
+  return ReadPngMemory(bytes, static_cast<size_t>(size));
 }

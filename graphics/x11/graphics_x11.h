@@ -33,6 +33,7 @@
 #include <atomic>
 
 #include "graphics/IGraphics.h"
+#include "graphics/png_source.h"
 #include "graphics/x11/x11_editor_thread.h"
 #include "graphics/x11/x11_entry_popup.h"
 #include "graphics/x11/x11_surface.h"
@@ -50,6 +51,10 @@ class IGraphicsX11 : public IGraphics {
   // Only if that thread could not be started does the editor run on the host's idle calls:
   // then this handles pending events and the timer ticks that fell due.
   void Idle();
+
+  // Constructing thread, before the first image is fetched: where LoadImageResource finds
+  // the PNG bytes (null: no images).
+  void SetPngSource(PngBytesLookup lookup) { mPngSource = lookup; }
 
   // Inspection (tests and diagnostics; plug-in lock held).
   bool UsesSharedMemory() const { return mSurface.UsesSharedMemory(); }
@@ -84,7 +89,7 @@ class IGraphicsX11 : public IGraphics {
   void DetachFromParentWindow() override;
   void* GetNativeWindow() override;
   void ResetTooltip() override {}
-  // Decodes the PNG compiled into the module under that id (or name).
+  // Decodes the PNG the PNG source gives for that id (or name).
   LICE_IBitmap* LoadImageResource(int resourceId, const char* fileName) override;
 
  private:
@@ -135,4 +140,5 @@ class IGraphicsX11 : public IGraphics {
   long long mIdleNextTickMs;
   std::atomic<long> mTickCount;
   std::atomic<long> mPresentCount;
+  PngBytesLookup mPngSource = nullptr;
 };

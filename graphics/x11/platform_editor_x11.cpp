@@ -2,6 +2,9 @@
 #include "graphics/platform_editor.h"
 #include "graphics/x11/graphics_x11.h"
 
-IGraphics* MakePlatformEditor(IPlugBase* owner, int width, int height, int frameRate) {
-  return new IGraphicsX11(owner, width, height, frameRate);
+IGraphics* MakePlatformEditor(IPlugBase* owner, int width, int height, int frameRate,
+                              PngBytesLookup images) {
+  IGraphicsX11* editor = new IGraphicsX11(owner, width, height, frameRate);
+  editor->SetPngSource(images);
+  return editor;
 }

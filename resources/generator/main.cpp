@@ -4,9 +4,21 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "resources/generator/artwork.h"
-#include "resources/generator/png_writer.h"
+#include "raster/png_writer.h"
+
+namespace {
+
+// The committed images are written at the strongest compression: the same pixels always
+// give the same bytes.
+bool WriteImage(const artwork::Canvas& canvas, const std::string& path) {
+  const std::vector<std::uint8_t> rgba = canvas.ToRgba8();
+  return WritePngFile(path.c_str(), rgba.data(), canvas.Width(), canvas.Height(), 9);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
@@ -35,14 +47,14 @@ int main(int argc, char** argv) {
   };
   for (const Output& o : outputs) {
     std::string path = dir + "/" + o.name;
-    if (!artwork::WritePng(o.image, path)) {
+    if (!WriteImage(o.image, path)) {
       std::fprintf(stderr, "cannot write %s\n", path.c_str());
       return 1;
     }
   }
   if (!preview.empty()) {
     const double values[6] = {11.0 / 24.0, 2.0 / 3.0, 0.9, 0.6, 1.0, 0.5};
-    if (!artwork::WritePng(artwork::DrawPreview(fonts, values), preview)) {
+    if (!WriteImage(artwork::DrawPreview(fonts, values), preview)) {
       std::fprintf(stderr, "cannot write %s\n", preview.c_str());
       return 1;
     }

@@ -16,7 +16,7 @@
 #include "graphics/url_control.h"
 #include "raster/png.h"
 #include "resources/embedded_images.h"
-#include "tests/vst/test_host.h"
+#include "tests/support/test_host.h"
 #include "vst/entry.h"
 #include "vst/private_calls.h"
 
@@ -59,7 +59,7 @@ class EditorLayoutTest : public ::testing::Test {
 
   IGraphics* Editor() {
     IPlugVST* plug = IPlugVST::FromAEffect(host.effect());
-    return plug ? plug->Editor() : nullptr;
+    return EditorOf(plug);
   }
   template <typename T>
   T* Control(int index) {
@@ -214,7 +214,7 @@ TEST_F(EditorLayoutTest, ImagesAreLoadedOnceAndShared) {
   ASSERT_NE(other.Create(VSTPluginMain), nullptr);
   EXPECT_EQ(BitmapCacheEntryCount(), entries);
   auto* otherWidth = dynamic_cast<IKnobRotVal*>(
-      IPlugVST::FromAEffect(other.effect())->Editor()->ControlAt(3));
+      EditorOf(IPlugVST::FromAEffect(other.effect()))->ControlAt(3));
   ASSERT_NE(otherWidth, nullptr);
   EXPECT_EQ(otherWidth->Image().mData, width->Image().mData);
   MutexGuard guard(cache.Mutex());

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "effect/quelora2.h"
-#include "tests/vst/test_host.h"
+#include "tests/support/test_host.h"
 #include "vst/entry.h"
 #include "vst/private_calls.h"
 

@@ -7,7 +7,7 @@
 #include "graphics/radio_buttons.h"
 #include "graphics/slider_controls.h"
 #include "graphics/url_control.h"
-#include "tests/graphics/editor_test_support.h"
+#include "tests/support/editor_test_support.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ class ControlsTest : public ::testing::Test {
     return Add(new ISlider(&plug, param, &r, &handle, &text, 84, false, &fill, 10, 1, true));
   }
 
-  EditorTestPlug plug;
+  TestPlug plug;
   IGraphicsOffscreen* editor = nullptr;
   IText text{16, IColor(230, 255, 255, 255), "Arial"};
   IBitmap knob, knob2, radio, handle;

@@ -8,7 +8,7 @@
 
 #include "graphics/knob_controls.h"
 #include "raster/bitmap.h"
-#include "tests/graphics/editor_test_support.h"
+#include "tests/support/editor_test_support.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ TEST(EditorCacheThreadsTest, ConcurrentEditorsShareImagesFontsAndCutOuts) {
   for (int t = 0; t < 4; ++t) {
     threads.emplace_back([t, &seen, &cuts, &fonts] {
       for (int round = 0; round < 20; ++round) {
-        EditorTestPlug plug;
+        TestPlug plug;
         IGraphicsOffscreen* editor = new IGraphicsOffscreen(&plug, 550, 209);
         editor->SetImageLoader(CountingLoader);
         IBitmap knob = editor->FetchBitmap(kImgKnob2, "knob2.png", 2);

@@ -5,7 +5,7 @@
 #include "graphics/bitmap_control.h"
 #include "graphics/editable_text_control.h"
 #include "graphics/knob_controls.h"
-#include "tests/graphics/editor_test_support.h"
+#include "tests/support/editor_test_support.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ class EditorCoreTest : public ::testing::Test {
     return c;
   }
 
-  EditorTestPlug plug;
+  TestPlug plug;
   IGraphicsOffscreen* editor = nullptr;
 };
 
@@ -303,7 +303,7 @@ TEST_F(EditorCoreTest, CommitEnteredTextFromDisplayTextOrNumber) {
   CountingControl* feedback = Add(IRECT(20, 0, 30, 10), 3);
   Attach();
 
-  editor->CommitEnteredText(rate, plug.ParamAt(0), "r6");
+  editor->CommitEnteredText(rate, plug.ParamAt(0), "rate6");
   EXPECT_NEAR(rate->Value(), 6.0 / 24.0, 1e-12);
   EXPECT_DOUBLE_EQ(plug.ParamAt(0)->current, 6.0);
   EXPECT_EQ(plug.Gestures(), (std::vector<std::string>{"begin 0", "end 0"}));

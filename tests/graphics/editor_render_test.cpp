@@ -7,7 +7,7 @@
 #include "graphics/radio_buttons.h"
 #include "graphics/slider_controls.h"
 #include "raster/font.h"
-#include "tests/graphics/editor_test_support.h"
+#include "tests/support/editor_test_support.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ class EditorRenderTest : public ::testing::Test {
     return n;
   }
 
-  EditorTestPlug plug;
+  TestPlug plug;
   IGraphicsOffscreen* editor = nullptr;
   IText text{16, IColor(230, 255, 255, 255), "Arial"};
 };
@@ -160,7 +160,7 @@ TEST_F(EditorRenderTest, CutOutsAreSharedSoMemoryStaysFlat) {
   // Warm up: the first editor makes the cut-outs and fonts.
   auto cycle = [](int count) {
     for (int i = 0; i < count; ++i) {
-      EditorTestPlug p;
+      TestPlug p;
       IGraphicsOffscreen* e = MakeTestEditor(&p);
       e->SetBackgroundImage(kImgBackground, "bg.png");
       IText t(16, IColor(230, 255, 255, 255), "Arial");

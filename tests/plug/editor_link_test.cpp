@@ -6,7 +6,7 @@
 
 #include "graphics/IControl.h"
 #include "graphics/IGraphics.h"
-#include "tests/plug/test_plug.h"
+#include "tests/support/mock_plug.h"
 
 namespace {
 

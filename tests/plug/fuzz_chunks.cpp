@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "tests/plug/test_plug.h"
+#include "tests/support/mock_plug.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/plug/test_plug.h"
+#include "tests/support/mock_plug.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/graphics/editor_test_support.h"
+#include "tests/support/editor_test_support.h"
 
 #include <cmath>
 

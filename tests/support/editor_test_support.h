@@ -1,5 +1,5 @@
-// Test support for the editor: a six-parameter plug-in that records what it would send
-// to the host, synthetic images, and a control that counts its paints.
+// Test support for the editor: synthetic images, an off-screen editor on the mock plug-in
+// (tests/support/mock_plug.h), and a control that counts its paints.
 #pragma once
 
 #include <cstdio>
@@ -10,77 +10,8 @@
 #include "graphics/IGraphics.h"
 #include "graphics/offscreen_graphics.h"
 #include "plug/IPlugBase.h"
+#include "tests/support/mock_plug.h"
 #include "raster/bitmap.h"
-
-struct RecordedCall {
-  std::string what;
-  int index;
-  double value;
-};
-
-class EditorTestPlug : public IPlugBase {
- public:
-  EditorTestPlug()
-      : IPlugBase(6, "1-1 2-2", 4, "Editor Test", "", "Tester", 0x10200, 0x6b32717a, 0x4f627669,
-                  0, 0, false, false) {
-    ParamAt(0)->DefineEnum("Delay Rate", 12, 25, "");
-    for (int i = 0; i < 25; ++i) {
-      char text[16];
-      std::snprintf(text, sizeof(text), "r%d", i);
-      ParamAt(0)->AddDisplayText(i, text);
-    }
-    ParamAt(1)->DefineEnum("Position", 0, 4, "");
-    const char* positions[] = {"left", "right", "ping pong", "inv pong"};
-    for (int i = 0; i < 4; ++i) ParamAt(1)->AddDisplayText(i, positions[i]);
-    ParamAt(2)->DefineInt("Width", 100, 0, 100, "%");
-    ParamAt(3)->DefineInt("Feedback", 50, 0, 99, "%");
-    ParamAt(4)->DefineInt("Dry", 100, 0, 100, "%");
-    ParamAt(5)->DefineInt("Wet", 50, 0, 100, "%");
-  }
-
-  void HostBeginParamEdit(int index) override {
-    FlushPendingParamEdit();
-    calls.push_back({"begin", index, 0});
-  }
-  void HostBeginParamEditOnce(int index) override {
-    MutexGuard guard(PluginLock());
-    if (index == pendingEditParam) return;
-    FlushPendingParamEdit();
-    calls.push_back({"begin", index, 0});
-  }
-  void HostAutomateParam(int index, double normalized) override {
-    calls.push_back({"automate", index, normalized});
-  }
-  void HostEndParamEdit(int index) override { calls.push_back({"end", index, 0}); }
-  void HostRefreshDisplay() override {}
-  int HostSamplePosition() override { return 0; }
-  double HostTempo() override { return 120.0; }
-  void HostTimeSignature(int* numerator, int* denominator) override {
-    if (numerator) *numerator = 4;
-    if (denominator) *denominator = 4;
-  }
-  void RefreshEditorRect() override { ++editorRectRefreshes; }
-  void HostSpecificSetup() override {}
-  bool SendMidiToHost(const IMidiMsg*) override { return true; }
-  bool SendSysExToHost(const ISysEx*) override { return true; }
-
-  // Only the begin / end messages, in order ("begin 2", "end 2", ...).
-  std::vector<std::string> Gestures() const {
-    std::vector<std::string> out;
-    for (const RecordedCall& c : calls) {
-      if (c.what == "begin" || c.what == "end") out.push_back(c.what + " " + std::to_string(c.index));
-    }
-    return out;
-  }
-  int Count(const char* what) const {
-    int n = 0;
-    for (const RecordedCall& c : calls) n += c.what == what;
-    return n;
-  }
-
-  std::vector<RecordedCall> calls;
-  int editorRectRefreshes = 0;
-};
 
 // Synthetic test images, by id; the image cache is process-wide, so an id always names
 // the same picture within one test program.

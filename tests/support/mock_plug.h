@@ -1,6 +1,11 @@
-// A six-parameter plug-in for the framework tests, shaped like the delay effect: two
-// list parameters and four integer ones, 24 preset slots, "1-1 2-2" channels. The
-// host-facing operations record what they were asked to send.
+// The mock plug-in of every test and benchmark: six parameters shaped like the delay
+// effect's (two list parameters, four integer ones), "1-1 2-2" channels, 24 preset slots
+// by default. It is a format adapter of its own, built on IPlugBase alone: the host-facing
+// operations record what they were asked to send, and the tempo source is a field.
+//
+// Threading: the recorded lists are written under the plug-in lock (every base path that
+// reaches a host-facing operation holds it); tests that run other threads read them under
+// that lock too.
 #pragma once
 
 #include <cstdio>
@@ -26,7 +31,7 @@ class TestPlug : public IPlugBase {
     ParamAt(0)->DefineEnum("Delay Rate", 12, 25, "");
     for (int i = 0; i < 25; ++i) {
       char text[16];
-      snprintf(text, sizeof(text), "rate%d", i);
+      std::snprintf(text, sizeof(text), "rate%d", i);
       ParamAt(0)->AddDisplayText(i, text);
     }
     ParamAt(1)->DefineEnum("Position", 0, 4, "");
@@ -38,14 +43,8 @@ class TestPlug : public IPlugBase {
     ParamAt(5)->DefineInt("Wet", 50, 0, 100, "%");
   }
 
-  // Host-facing operations: recorded.
+  // Host-facing operations: recorded. (The once-per-gesture begin is the base's.)
   void HostBeginParamEdit(int index) override {
-    FlushPendingParamEdit();
-    calls.push_back({"begin", index, 0});
-  }
-  void HostBeginParamEditOnce(int index) override {
-    MutexGuard guard(PluginLock());
-    if (index == pendingEditParam) return;
     FlushPendingParamEdit();
     calls.push_back({"begin", index, 0});
   }
@@ -60,7 +59,7 @@ class TestPlug : public IPlugBase {
     if (numerator) *numerator = 4;
     if (denominator) *denominator = 4;
   }
-  void RefreshEditorRect() override {}
+  void RefreshEditorRect() override { ++editorRectRefreshes; }
   void HostSpecificSetup() override {}
   bool SendMidiToHost(const IMidiMsg* message) override {
     calls.push_back({"midi", message->status, 0});
@@ -82,8 +81,22 @@ class TestPlug : public IPlugBase {
   void SetValues(const std::vector<double>& v) {
     for (int i = 0; i < ParamCount(); ++i) ParamAt(i)->current = v[i];
   }
+  // Only the begin / end messages, in order ("begin 2", "end 2", ...).
+  std::vector<std::string> Gestures() const {
+    std::vector<std::string> out;
+    for (const HostCall& c : calls) {
+      if (c.what == "begin" || c.what == "end") out.push_back(c.what + " " + std::to_string(c.index));
+    }
+    return out;
+  }
+  int Count(const char* what) const {
+    int n = 0;
+    for (const HostCall& c : calls) n += c.what == what;
+    return n;
+  }
 
   std::vector<HostCall> calls;
   std::vector<int> changed;
   double tempo = 120.0;
+  int editorRectRefreshes = 0;
 };

@@ -1,4 +1,4 @@
-#include "tests/vst/test_host.h"
+#include "tests/support/test_host.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "tests/graphics/x11_test_support.h"
+#include "tests/support/x11_test_support.h"
 
 #include <dirent.h>
 #include <X11/Xutil.h>
@@ -12,6 +12,21 @@
 #include "graphics/slider_controls.h"
 #include "graphics/url_control.h"
 #include "raster/bitmap.h"
+#include "resources/embedded_images.h"
+
+namespace {
+
+// The effect's images, as the module compiled them in.
+bool FindLayoutPng(int resourceId, const char* fileName, const unsigned char** bytes, int* size) {
+  const EmbeddedImage* image = FindEmbeddedImage(resourceId);
+  if (!image) image = FindEmbeddedImageByName(fileName);
+  if (!image) return false;
+  *bytes = image->data;
+  *size = image->size;
+  return true;
+}
+
+}  // namespace
 
 X11TestHost::X11TestHost(int width, int height, int x, int y) : mDisplay(nullptr), mParent(0) {
   // A server that just lost its last client resets and refuses connections for a moment.
@@ -110,6 +125,7 @@ std::vector<uint32_t> X11TestHost::Grab(Window window, int x0, int y0, int w, in
 
 IGraphicsX11* AttachQueloraLayout(IPlugBase* plug) {
   IGraphicsX11* editor = new IGraphicsX11(plug, 550, 209, 0);
+  editor->SetPngSource(FindLayoutPng);
   editor->SetBackgroundImage(100, "img/bg.png");
   IText text(16, IColor(230, 255, 255, 255), "Arial", 0, 0);
   IBitmap knob = editor->FetchBitmap(101, "img/knob.png", 2);
@@ -171,22 +187,22 @@ int PixelDifferences(const std::vector<uint32_t>& a, const std::vector<uint32_t>
   return n;
 }
 
-std::vector<std::string> LockedGestures(EditorTestPlug* plug) {
+std::vector<std::string> LockedGestures(TestPlug* plug) {
   MutexGuard guard(plug->PluginLock());
   return plug->Gestures();
 }
 
-int LockedCount(EditorTestPlug* plug, const char* what) {
+int LockedCount(TestPlug* plug, const char* what) {
   MutexGuard guard(plug->PluginLock());
   return plug->Count(what);
 }
 
-double LockedNormalized(EditorTestPlug* plug, int index) {
+double LockedNormalized(TestPlug* plug, int index) {
   MutexGuard guard(plug->PluginLock());
   return plug->ParamAt(index)->NormalizedValue();
 }
 
-double LockedValue(EditorTestPlug* plug, int index) {
+double LockedValue(TestPlug* plug, int index) {
   MutexGuard guard(plug->PluginLock());
   return plug->ParamAt(index)->current;
 }

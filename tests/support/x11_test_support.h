@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "graphics/x11/graphics_x11.h"
-#include "tests/graphics/editor_test_support.h"
+#include "tests/support/editor_test_support.h"
 
 // The host side: a top-level parent window and fake input.
 class X11TestHost {
@@ -64,10 +64,10 @@ std::vector<uint32_t> DrawBitmapRgb(IGraphics* editor);
 int PixelDifferences(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b);
 
 // Test-plug-in helpers that read the recorded calls under the plug-in lock.
-std::vector<std::string> LockedGestures(EditorTestPlug* plug);
-int LockedCount(EditorTestPlug* plug, const char* what);
-double LockedNormalized(EditorTestPlug* plug, int index);
-double LockedValue(EditorTestPlug* plug, int index);
+std::vector<std::string> LockedGestures(TestPlug* plug);
+int LockedCount(TestPlug* plug, const char* what);
+double LockedNormalized(TestPlug* plug, int index);
+double LockedValue(TestPlug* plug, int index);
 // Opens / closes the editor the way the dispatcher does: with the plug-in lock held.
 void* LockedOpen(IPlugBase* plug, void* parent);
 void LockedClose(IPlugBase* plug);

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/vst/test_host.h"
+#include "tests/support/test_host.h"
 #include "vst/private_calls.h"
 
 namespace {
@@ -288,9 +288,10 @@ TEST_F(ModuleTest, StringToParameter) {
   snprintf(text, sizeof(text), "Ping Pong");  // case matters: no text matches, number 0
   EXPECT_EQ(host.Dispatch(effString2Parameter, 1, 0, text), 1);
   EXPECT_EQ(host.ParamDisplay(1), "left");
+  // Typed values take the parameter's step, as in the editor's entry field.
   snprintf(text, sizeof(text), "  45.4");
   EXPECT_EQ(host.Dispatch(effString2Parameter, 2, 0, text), 1);
-  EXPECT_NEAR(host.GetParameter(2), 0.454f, 1e-6);
+  EXPECT_NEAR(host.GetParameter(2), 0.45f, 1e-6);
   snprintf(text, sizeof(text), "150");
   EXPECT_EQ(host.Dispatch(effString2Parameter, 3, 0, text), 1);
   EXPECT_EQ(host.ParamDisplay(3), "99");

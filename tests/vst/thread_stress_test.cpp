@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/vst/test_host.h"
+#include "tests/support/test_host.h"
 #include "vst/entry.h"
 
 namespace {

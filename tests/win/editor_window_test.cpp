@@ -16,7 +16,7 @@
 #include "graphics/win/plugin_module_win.h"
 #include "raster/bitmap.h"
 #include "raster/png_win.h"
-#include "tests/graphics/editor_test_support.h"
+#include "tests/support/editor_test_support.h"
 
 namespace {
 
@@ -126,7 +126,7 @@ class EditorWindowTest : public ::testing::Test {
   }
   IParam* Param(int i) { return plug.ParamAt(i); }
 
-  EditorTestPlug plug;
+  TestPlug plug;
   IGraphicsHwnd* editor = nullptr;  // owned by the plug-in
   IKnobRotVal* rateKnob = nullptr;
   IKnobRotVal* feedbackKnob = nullptr;
@@ -304,7 +304,7 @@ TEST_F(EditorWindowTest, WheelNotchesAndPendingEndOnClose) {
 TEST_F(EditorWindowTest, TheClassLivesWhileAnyEditorWindowIsOpen) {
   HWND first = Open();
   ASSERT_NE(first, nullptr);
-  EditorTestPlug otherPlug;
+  TestPlug otherPlug;
   IGraphicsHwnd* other = new IGraphicsHwnd(&otherPlug, 100, 50, 30);
   otherPlug.AttachEditor(other);
   HWND secondFrame = MakeHostFrame();

@@ -17,7 +17,7 @@
 #include "graphics/x11/x11_abandon.h"
 #include "graphics/x11/x11_desktop.h"
 #include "graphics/x11/x11_entry_popup.h"
-#include "tests/graphics/x11_test_support.h"
+#include "tests/support/x11_test_support.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ class X11EditorTest : public ::testing::Test {
   }
 
   X11TestHost host;
-  EditorTestPlug plug;
+  TestPlug plug;
   IGraphicsX11* editor = nullptr;
   Window window = 0;
 };
@@ -311,7 +311,7 @@ TEST(X11EditorStandalone, TwoEditorsAtOnceWorkIndependently) {
   ASSERT_TRUE(hostA.Ok() && hostB.Ok());
   const int fds = OpenFdCount();
   {
-    EditorTestPlug plugA, plugB;
+    TestPlug plugA, plugB;
     IGraphicsX11* editorA = AttachQueloraLayout(&plugA);
     IGraphicsX11* editorB = AttachQueloraLayout(&plugB);
     const Window a = AsWindow(LockedOpen(&plugA, hostA.ParentHandle()));
@@ -346,7 +346,7 @@ TEST(X11EditorStandalone, TwoEditorsAtOnceWorkIndependently) {
 TEST(X11EditorStandalone, RefusesAMissingParentWithoutLeaking) {
   X11TestHost host;
   ASSERT_TRUE(host.Ok());
-  EditorTestPlug plug;
+  TestPlug plug;
   IGraphicsX11* editor = AttachQueloraLayout(&plug);
   const int fds = OpenFdCount();
   EXPECT_EQ(nullptr, LockedOpen(&plug, nullptr));
@@ -418,7 +418,7 @@ TEST(X11EditorStandalone, SurvivesTheServerGoingAway) {
     // The host's connection dies too; it is never used again, only its socket is closed.
     X11TestHost* host = new X11TestHost();
     ASSERT_TRUE(host->Ok());
-    EditorTestPlug plug;
+    TestPlug plug;
     IGraphicsX11* editor = AttachQueloraLayout(&plug);
     ASSERT_NE(nullptr, LockedOpen(&plug, host->ParentHandle()));
     SleepMs(100);
@@ -494,7 +494,7 @@ TEST(X11Desktop, OpenerGetsTheAddressAsOneArgumentAndLeavesNoChild) {
 }
 
 TEST(X11Desktop, ModuleAndProgramFolders) {
-  EditorTestPlug plug;
+  TestPlug plug;
   IGraphicsX11 editor(&plug, 550, 209, 0);
   WDL_String module, program;
   editor.GetPluginModulePath(&module);

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/graphics/x11_test_support.h"
+#include "tests/support/x11_test_support.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ Window AsWindow(void* handle) { return static_cast<Window>(reinterpret_cast<uint
 TEST(X11EditorThreads, EditorAudioAndHostCallsRunTogether) {
   X11TestHost host;
   ASSERT_TRUE(host.Ok()) << "no X server: run under xvfb-run";
-  EditorTestPlug plug;
+  TestPlug plug;
   IGraphicsX11* editor = AttachQueloraLayout(&plug);
   {
     MutexGuard guard(plug.PluginLock());

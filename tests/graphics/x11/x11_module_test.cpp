@@ -17,7 +17,7 @@
 #include "raster/bitmap.h"
 #include "raster/png.h"
 #include "resources/embedded_images.h"
-#include "tests/graphics/x11_test_support.h"
+#include "tests/support/x11_test_support.h"
 #include "vst/aeffect.h"
 
 namespace {

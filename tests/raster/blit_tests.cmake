@@ -1,9 +1,0 @@
-quelora_add_test(raster_blit_tests
-  ${CMAKE_CURRENT_LIST_DIR}/blit_combiner_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/blit_blend_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/blit_fill_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/blit_rotate_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/blit_line_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/blit_soften_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/blit_bitmap_test.cpp
-)
