@@ -6,17 +6,14 @@
 
 #include "effect/quelora2.h"
 #include "graphics/IGraphics.h"
+#include "tests/support/fixed_host.h"
 #include "vst/entry.h"
 #include "vst/private_calls.h"
 
 namespace {
 
-VstIntPtr SilentHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-  return opcode == audioMasterVersion ? 2400 : 0;
-}
-
 struct Instance {
-  AEffect* effect = VSTPluginMain(SilentHost);
+  AEffect* effect = VSTPluginMain(FixedHost::Callback);
   ~Instance() {
     if (effect) effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.f);
   }

@@ -21,8 +21,6 @@ IControl::IControl(IPlugBase* owner, const IRECT& rect, int paramIdx, const ICha
       mDisabled(false),
       mRedraw(false),
       mDisablePrompt(false),
-      mReservedFlagA(false),
-      mReservedFlagB(false),
       mDblAsSingleClick(false),
       mBlend(blend),
       mTooltip(nullptr),

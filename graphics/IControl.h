@@ -106,8 +106,6 @@ class IControl {
   bool mDisabled;
   bool mRedraw;
   bool mDisablePrompt;
-  bool mReservedFlagA;
-  bool mReservedFlagB;
   bool mDblAsSingleClick;
   IChannelBlend mBlend;
   char* mTooltip;

@@ -10,8 +10,7 @@ IEditableTextControl::IEditableTextControl(IPlugBase* owner, const IRECT* rect,
       mText(text ? *text : IText()),
       mStr(str ? str : ""),
       mBackground(0, 0, 0, 0),
-      mEditable(editable),
-      mReservedFlag(false) {}
+      mEditable(editable) {}
 
 bool IEditableTextControl::Paint(IGraphics* graphics) {
   if (!graphics) return false;

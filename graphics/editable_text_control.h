@@ -29,5 +29,4 @@ class IEditableTextControl : public IControl {
   WDL_String mStr;
   IColor mBackground;
   bool mEditable;
-  bool mReservedFlag;
 };

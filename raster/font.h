@@ -29,18 +29,6 @@ enum {
 };
 
 // Text flags of DrawString: the platform's own text-format bits.
-#ifdef __APPLE__
-enum {
-  kTextCenter = 0x4,
-  kTextRight = 0x20,
-  kTextVCenter = 0x2,
-  kTextBottom = 0x10,
-  kTextSingleLine = 0x40,
-  kTextNoClip = 0x100,
-  kTextMeasureOnly = 0x1,
-  kTextNoPrefix = 0,  // not used there
-};
-#else
 enum {
   kTextCenter = 0x1,
   kTextRight = 0x2,
@@ -51,7 +39,6 @@ enum {
   kTextMeasureOnly = 0x400,
   kTextNoPrefix = 0x800,
 };
-#endif
 enum : unsigned int {
   kTextUseInkAlpha = 0x40000000u,  // multiply the font alpha by ink alpha / 255
   kTextNestedCall = 0x80000000u,   // reserved for the font's own nested measuring calls

@@ -58,11 +58,10 @@ struct AEffect {
   char future[56];
 };
 
-#if INTPTR_MAX == INT64_MAX
+// The 64-bit layout hosts expect.
 static_assert(sizeof(AEffect) == 192, "AEffect layout");
 static_assert(offsetof(AEffect, object) == 96, "AEffect layout");
 static_assert(offsetof(AEffect, processReplacing) == 120, "AEffect layout");
-#endif
 
 // AEffect flags
 enum {
@@ -206,9 +205,8 @@ struct VstMidiSysexEvent {
   char* sysexDump;
   VstIntPtr resvd2;
 };
-#if INTPTR_MAX == INT64_MAX
+// The 64-bit layout hosts expect.
 static_assert(sizeof(VstMidiSysexEvent) == 48, "VstMidiSysexEvent layout");
-#endif
 
 enum { kVstPinIsActive = 1 << 0, kVstPinIsStereo = 1 << 1, kVstPinUseSpeaker = 1 << 2 };
 

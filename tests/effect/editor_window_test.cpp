@@ -1,5 +1,5 @@
-// The effect's editor in a real X11 window (run under xvfb-run): opened into a host's
-// top-level window, drawn off-screen through the private render call while its own
+// The effect's editor in a real X11 window (run under tests/support/run_with_xvfb.sh):
+// opened into a host's top-level window, drawn off-screen through the private render call while its own
 // editor thread keeps the window up to date, and closed again, several times over.
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ namespace {
 
 TEST(EditorWindow, OffscreenPicturesWhileTheWindowIsOpen) {
   Display* display = XOpenDisplay(nullptr);
-  ASSERT_NE(display, nullptr) << "no X display: run under xvfb-run";
+  ASSERT_NE(display, nullptr) << "no X display: run under tests/support/run_with_xvfb.sh";
   const int screen = DefaultScreen(display);
   const Window parent = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0,
                                             kEditorWidth, kEditorHeight, 0, 0, 0);

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# quelora-host edit against a real X server (run under xvfb-run):
+# quelora-host edit against a real X server (run under tests/support/run_with_xvfb.sh):
 #   edit_window_test.sh QUELORA_HOST PLUGIN.so STUB_WITH_EDITOR.so
 # The editor must open as a child of a top-level window titled with the effect name, stay
 # until the time is up or Ctrl-C, and close cleanly; a plug-in that cannot open its editor
@@ -10,7 +10,7 @@ host=$1
 plugin=$2
 stub=$3
 fail() { echo "edit_window_test: $*" >&2; exit 1; }
-[ -n "${DISPLAY:-}" ] || fail "no DISPLAY (run under xvfb-run)"
+[ -n "${DISPLAY:-}" ] || fail "no DISPLAY (run under tests/support/run_with_xvfb.sh)"
 
 # Time limit: the editor closes by itself.
 out=$("$host" edit "$plugin" --seconds 1 2>&1) || fail "edit --seconds 1 failed: $out"

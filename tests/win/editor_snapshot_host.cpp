@@ -13,30 +13,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "tests/support/fixed_host.h"
+#include "tests/support/win_test_helpers.h"
 #include "vst/aeffect.h"
 
 namespace {
-
-VstIntPtr HostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-  return opcode == audioMasterVersion ? 2400 : 0;
-}
-
-VstIntPtr Dispatch(AEffect* e, VstInt32 op, VstInt32 index = 0, VstIntPtr value = 0,
-                   void* ptr = nullptr) {
-  return e->dispatcher(e, op, index, value, ptr, 0.f);
-}
-
-void Pump(int ms) {
-  const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-  MSG m;
-  do {
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&m);
-      DispatchMessageA(&m);
-    }
-    Sleep(5);
-  } while (static_cast<int>(end - GetTickCount()) > 0);
-}
 
 // The program index named by `arg` (a number, or a program's name); -1 if there is none.
 int FindProgram(AEffect* e, const char* arg) {
@@ -95,15 +76,15 @@ int ShowEditor(AEffect* e, int holdMs, const char* program) {
   if (rc == 0) {
     // Let the editor's timer pick up the current values, then repaint everything at once,
     // so the capture never catches a half-drawn window.
-    Pump(500);
+    PumpMessages(500);
     RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    Pump(200);
+    PumpMessages(200);
     POINT origin = {0, 0};
     ClientToScreen(frame, &origin);
     std::printf("holding %ld %ld %d %d\n", origin.x, origin.y, rect->right - rect->left,
                 rect->bottom - rect->top);
     std::fflush(stdout);
-    Pump(holdMs);
+    PumpMessages(holdMs);
   }
   Dispatch(e, effEditClose);
   DestroyWindow(frame);
@@ -124,7 +105,7 @@ int main(int argc, char** argv) {
   }
   VstPluginMainProc entry = reinterpret_cast<VstPluginMainProc>(
       reinterpret_cast<void*>(GetProcAddress(module, "VSTPluginMain")));
-  AEffect* e = entry ? entry(HostCallback) : nullptr;
+  AEffect* e = entry ? entry(FixedHost::Callback) : nullptr;
   if (!e || !(e->flags & effFlagsHasEditor)) {
     std::fprintf(stderr, "%s has no plug-in with an editor\n", argv[1]);
     FreeLibrary(module);

@@ -17,21 +17,9 @@
 #include "raster/bitmap.h"
 #include "raster/png_win.h"
 #include "tests/support/editor_test_support.h"
+#include "tests/support/win_test_helpers.h"
 
 namespace {
-
-// Delivers everything queued and keeps the timers running for about ms milliseconds.
-void Pump(int ms) {
-  const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-  MSG m;
-  do {
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&m);
-      DispatchMessageA(&m);
-    }
-    Sleep(2);
-  } while (static_cast<int>(end - GetTickCount()) > 0);
-}
 
 // Delivers only what is queued now, without waiting for a timer.
 void DeliverQueued(HWND only) {
@@ -45,53 +33,9 @@ void DeliverQueued(HWND only) {
 
 LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
 
-HWND MakeHostFrame() {
-  static bool registered = false;
-  if (!registered) {
-    WNDCLASSA wc;
-    ZeroMemory(&wc, sizeof(wc));
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-    wc.lpszClassName = "QueloraTestHostFrame";
-    registered = RegisterClassA(&wc) != 0;
-  }
-  return CreateWindowA("QueloraTestHostFrame", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
-                       600, 300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-}
-
 bool ClassRegistered() {
   WNDCLASSA wc;
   return GetClassInfoA(PluginModuleInstance(), "IPlugWndClass", &wc) != 0;
-}
-
-// Copies the window's client area as the screen shows it.
-std::vector<COLORREF> ReadWindowPixels(HWND hwnd, int w, int h) {
-  std::vector<COLORREF> out;
-  HDC windowDc = GetDC(hwnd);
-  HDC memDc = CreateCompatibleDC(windowDc);
-  BITMAPINFO info;
-  ZeroMemory(&info, sizeof(info));
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = -h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(memDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (dib && bits) {
-    HGDIOBJ old = SelectObject(memDc, dib);
-    BitBlt(memDc, 0, 0, w, h, windowDc, 0, 0, SRCCOPY);
-    GdiFlush();
-    const uint32_t* p = static_cast<const uint32_t*>(bits);
-    out.assign(p, p + static_cast<size_t>(w) * h);
-    SelectObject(memDc, old);
-    DeleteObject(dib);
-  }
-  DeleteDC(memDc);
-  ReleaseDC(hwnd, windowDc);
-  return out;
 }
 
 class EditorWindowTest : public ::testing::Test {
@@ -117,11 +61,11 @@ class EditorWindowTest : public ::testing::Test {
   void TearDown() override {
     if (editor) editor->DetachFromParentWindow();
     if (frame) DestroyWindow(frame);
-    Pump(10);
+    PumpMessages(10);
   }
   HWND Open() {
     HWND child = static_cast<HWND>(editor->AttachToParentWindow(frame));
-    Pump(60);
+    PumpMessages(60);
     return child;
   }
   IParam* Param(int i) { return plug.ParamAt(i); }
@@ -156,12 +100,12 @@ TEST_F(EditorWindowTest, OpensAChildWindowOfItsClassAndRedrawsOnTheTimer) {
   // A host-side change reaches the screen within a few timer periods.
   plug.ParamAt(1)->SetFromNormalized(1.0);
   editor->PushParamValueToControls(1, 1.0, true);
-  Pump(150);
+  PumpMessages(150);
   EXPECT_EQ(radios->SelectedButton(), 4);
 
   // What the window shows is the editor's bitmap: the background artwork in a corner, the
   // knob's pixels at its centre.
-  std::vector<COLORREF> shown = ReadWindowPixels(child, 550, 209);
+  std::vector<uint32_t> shown = ReadWindowPixels(child, 550, 209);
   ASSERT_EQ(shown.size(), 550u * 209u);
   LICE_SysBitmap* drawn = editor->DrawBitmap();
   ASSERT_NE(drawn, nullptr);
@@ -183,14 +127,14 @@ TEST_F(EditorWindowTest, DraggingTheRateKnobAutomatesOneGesture) {
   ASSERT_NE(child, nullptr);
   const double before = Param(0)->current;
   PostMessageA(child, WM_LBUTTONDOWN, MK_LBUTTON, At(93, 118));
-  Pump(20);
+  PumpMessages(20);
   EXPECT_EQ(GetCapture(), child);
   for (int y = 114; y >= 90; y -= 4) {
     PostMessageA(child, WM_MOUSEMOVE, MK_LBUTTON, At(93, y));
-    Pump(5);
+    PumpMessages(5);
   }
   PostMessageA(child, WM_LBUTTONUP, 0, At(93, 90));
-  Pump(60);
+  PumpMessages(60);
   EXPECT_GT(Param(0)->current, before);
   EXPECT_EQ(GetCapture(), nullptr);
   const std::vector<std::string> gestures = plug.Gestures();
@@ -202,7 +146,7 @@ TEST_F(EditorWindowTest, DraggingTheRateKnobAutomatesOneGesture) {
   // A move with the button down but without capture drags nothing.
   const double after = Param(0)->current;
   PostMessageA(child, WM_MOUSEMOVE, MK_LBUTTON, At(93, 20));
-  Pump(20);
+  PumpMessages(20);
   EXPECT_EQ(Param(0)->current, after);
 }
 
@@ -212,7 +156,7 @@ TEST_F(EditorWindowTest, ClickingTheFourthRadioButtonSelectsInvPong) {
   const IRECT b = radios->ButtonRect(3);
   PostMessageA(child, WM_LBUTTONDOWN, MK_LBUTTON, At((b.L + b.R) / 2, (b.T + b.B) / 2));
   PostMessageA(child, WM_LBUTTONUP, 0, At((b.L + b.R) / 2, (b.T + b.B) / 2));
-  Pump(60);
+  PumpMessages(60);
   EXPECT_EQ(static_cast<int>(Param(1)->current), 3);
   char text[64];
   Param(1)->FormatForHost(Param(1)->current, false, text, sizeof(text));
@@ -224,7 +168,7 @@ TEST_F(EditorWindowTest, TypedValueIsCommittedAtTheNextTimerTick) {
   ASSERT_NE(child, nullptr);
   PostMessageA(child, WM_RBUTTONDOWN, MK_RBUTTON, At(400, 118));
   PostMessageA(child, WM_RBUTTONUP, 0, At(400, 118));
-  Pump(30);
+  PumpMessages(30);
   HWND popup = editor->EntryPopup();
   ASSERT_NE(popup, nullptr);
   char cls[32] = {0};
@@ -242,7 +186,7 @@ TEST_F(EditorWindowTest, TypedValueIsCommittedAtTheNextTimerTick) {
   // Enter only asks for the commit; the value changes at the next tick.
   EXPECT_EQ(editor->EntryStateNow(), IGraphicsHwnd::kEntryCommit);
   EXPECT_EQ(static_cast<int>(Param(3)->current), 50);
-  Pump(120);
+  PumpMessages(120);
   EXPECT_EQ(static_cast<int>(Param(3)->current), 42);
   EXPECT_EQ(editor->EntryPopup(), nullptr);
   EXPECT_FALSE(IsWindow(popup));
@@ -253,7 +197,7 @@ TEST_F(EditorWindowTest, RightClickCancelsAnOpenEntryAndIsNotDelivered) {
   ASSERT_NE(child, nullptr);
   PostMessageA(child, WM_RBUTTONDOWN, MK_RBUTTON, At(93, 118));
   PostMessageA(child, WM_RBUTTONUP, 0, At(93, 118));
-  Pump(30);
+  PumpMessages(30);
   HWND popup = editor->EntryPopup();
   ASSERT_NE(popup, nullptr);
   char cls[32] = {0};
@@ -263,7 +207,7 @@ TEST_F(EditorWindowTest, RightClickCancelsAnOpenEntryAndIsNotDelivered) {
   EXPECT_EQ(SendMessageA(popup, CB_GETCURSEL, 0, 0), 12);
   const size_t callsBefore = plug.calls.size();
   PostMessageA(child, WM_RBUTTONDOWN, MK_RBUTTON, At(400, 118));
-  Pump(120);
+  PumpMessages(120);
   EXPECT_EQ(editor->EntryPopup(), nullptr);
   EXPECT_EQ(static_cast<int>(Param(0)->current), 12);
   // Only the rate knob's value went back to the plug-in; no new entry was opened.
@@ -278,10 +222,10 @@ TEST_F(EditorWindowTest, WheelNotchesAndPendingEndOnClose) {
   const double before = Param(3)->current;
   // Less than a notch: nothing moves.
   PostMessageA(child, WM_MOUSEWHEEL, MAKEWPARAM(0, 60), At(wr.left + 400, wr.top + 118));
-  Pump(10);
+  PumpMessages(10);
   EXPECT_EQ(Param(3)->current, before);
   PostMessageA(child, WM_MOUSEWHEEL, MAKEWPARAM(0, 240), At(wr.left + 400, wr.top + 118));
-  Pump(10);
+  PumpMessages(10);
   EXPECT_GT(Param(3)->current, before);
   std::vector<std::string> gestures = plug.Gestures();
   ASSERT_FALSE(gestures.empty());

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/fixed_host.h"
 #include "vst/aeffect.h"
 
 #ifdef _WIN32
@@ -33,33 +34,8 @@ int g_failures = 0;
     }                                                                          \
   } while (0)
 
-constexpr double kSampleRate = 44100.0;
-constexpr int kBlock = 512;
-
-VstTimeInfo g_time;
-int g_automateCalls = 0;
-
-VstIntPtr HostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void* ptr, float) {
-  switch (opcode) {
-    case audioMasterVersion: return 2400;
-    case audioMasterGetTime:
-      memset(&g_time, 0, sizeof g_time);
-      g_time.sampleRate = kSampleRate;
-      g_time.tempo = 120.0;
-      g_time.timeSigNumerator = 4;
-      g_time.timeSigDenominator = 4;
-      g_time.flags = kVstTransportPlaying | kVstTempoValid | kVstTimeSigValid;
-      return reinterpret_cast<VstIntPtr>(&g_time);
-    case audioMasterGetSampleRate: return static_cast<VstIntPtr>(kSampleRate);
-    case audioMasterGetBlockSize: return kBlock;
-    case audioMasterGetProductString:
-      if (ptr) std::strcpy(static_cast<char*>(ptr), "render host");
-      return ptr ? 1 : 0;
-    case audioMasterGetVendorVersion: return 10000;
-    case audioMasterAutomate: ++g_automateCalls; return 0;
-    default: (void)index; return 0;
-  }
-}
+constexpr double kSampleRate = FixedHost::kSampleRate;
+constexpr int kBlock = FixedHost::kBlockSize;
 
 // Deterministic input made with integer arithmetic only, so both platforms feed exactly
 // the same samples: a noise burst every 4096 frames on the left, quieter steady noise on
@@ -120,19 +96,6 @@ class Module {
   VstPluginMainProc m_legacy = nullptr;
 };
 
-VstIntPtr Dispatch(AEffect* e, VstInt32 op, VstInt32 index = 0, VstIntPtr value = 0,
-                   void* ptr = nullptr, float opt = 0.f) {
-  return e->dispatcher(e, op, index, value, ptr, opt);
-}
-
-std::string Text(AEffect* e, VstInt32 op, VstInt32 index = 0) {
-  char buf[512];
-  memset(buf, 0, sizeof buf);
-  Dispatch(e, op, index, 0, buf);
-  buf[sizeof buf - 1] = 0;
-  return buf;
-}
-
 std::vector<unsigned char> Chunk(AEffect* e, int isProgram) {
   void* data = nullptr;
   const VstIntPtr size = Dispatch(e, effGetChunk, isProgram, 0, &data);
@@ -151,17 +114,17 @@ void CheckIdentity(AEffect* e) {
   // Replacing, double replacing and mono; the editor flag depends on the build's editor.
   CHECK((e->flags | effFlagsHasEditor) == 0x1019);
   CHECK(e->processReplacing && e->processDoubleReplacing && e->getParameter && e->setParameter);
-  CHECK(Text(e, effGetEffectName) == "Quelora 2");
-  CHECK(Text(e, effGetVendorString) == "Obvik");
+  CHECK(DispatchText(e, effGetEffectName) == "Quelora 2");
+  CHECK(DispatchText(e, effGetVendorString) == "Obvik");
   CHECK(Dispatch(e, effGetVendorVersion) == 10200);
   CHECK(Dispatch(e, effGetVstVersion) == 2400);
   for (int i = 0; i < e->numParams; ++i) {
     const float v = e->getParameter(e, i);
     CHECK(v >= 0.f && v <= 1.f);
-    CHECK(!Text(e, effGetParamName, i).empty());
+    CHECK(!DispatchText(e, effGetParamName, i).empty());
   }
-  CHECK(Text(e, effGetParamName, 0) == "Delay Rate");
-  CHECK(Text(e, effGetParamDisplay, 0) == "1/4");
+  CHECK(DispatchText(e, effGetParamName, 0) == "Delay Rate");
+  CHECK(DispatchText(e, effGetParamDisplay, 0) == "1/4");
   // Hostile indices answer nothing and change nothing.
   CHECK(e->getParameter(e, -1) == 0.f && e->getParameter(e, 6) == 0.f);
   e->setParameter(e, 99, 0.5f);
@@ -250,14 +213,14 @@ int main(int argc, char** argv) {
   }
   CHECK(module.Legacy() != nullptr);
 
-  AEffect* e = module.Main()(HostCallback);
+  AEffect* e = module.Main()(FixedHost::Callback);
   CHECK(e != nullptr);
   if (!e) return 1;
   CheckIdentity(e);
 
   // The older entry name makes an independent instance.
   if (module.Legacy()) {
-    AEffect* other = module.Legacy()(HostCallback);
+    AEffect* other = module.Legacy()(FixedHost::Callback);
     CHECK(other != nullptr && other != e);
     if (other) {
       CHECK(other->uniqueID == e->uniqueID);

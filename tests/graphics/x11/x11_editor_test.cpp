@@ -1,5 +1,6 @@
-// The Linux editor window driven through a real X server (the tests run under xvfb-run):
-// real input through XTest, pixels read back from the window.
+// The Linux editor window driven through a real X server (the tests run under
+// tests/support/run_with_xvfb.sh): real input through XTest, pixels read back from the
+// window.
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -26,7 +27,7 @@ Window AsWindow(void* handle) { return static_cast<Window>(reinterpret_cast<uint
 class X11EditorTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(host.Ok()) << "no X server: run under xvfb-run";
+    ASSERT_TRUE(host.Ok()) << "no X server: run under tests/support/run_with_xvfb.sh";
     editor = AttachQueloraLayout(&plug);
     window = AsWindow(LockedOpen(&plug, host.ParentHandle()));
     ASSERT_NE(0u, window);

@@ -16,7 +16,7 @@ Window AsWindow(void* handle) { return static_cast<Window>(reinterpret_cast<uint
 
 TEST(X11EditorThreads, EditorAudioAndHostCallsRunTogether) {
   X11TestHost host;
-  ASSERT_TRUE(host.Ok()) << "no X server: run under xvfb-run";
+  ASSERT_TRUE(host.Ok()) << "no X server: run under tests/support/run_with_xvfb.sh";
   TestPlug plug;
   IGraphicsX11* editor = AttachQueloraLayout(&plug);
   {

@@ -74,7 +74,7 @@ class X11ModuleTest : public ::testing::Test {
   }
 
   void SetUp() override {
-    ASSERT_TRUE(host.Ok()) << "no X server: run under xvfb-run";
+    ASSERT_TRUE(host.Ok()) << "no X server: run under tests/support/run_with_xvfb.sh";
     ASSERT_NE(nullptr, entry) << QUELORA_MODULE_PATH << ": " << dlerror();
     {
       // A new instance may reuse the address of the previous test's one.
