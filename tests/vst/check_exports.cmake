@@ -1,4 +1,4 @@
-# A cmake -P script (not a fragment of this folder, hence the extension).
+# A cmake -P script, run by the test vst_module_exports.
 # Fails unless the module's defined dynamic symbols are exactly VSTPluginMain and main.
 execute_process(COMMAND ${NM} -D --defined-only ${MODULE}
                 OUTPUT_VARIABLE out RESULT_VARIABLE rc)

@@ -1,6 +1,6 @@
 # Checks the Windows plug-in DLL with objdump -p: its exports are exactly VSTPluginMain and
 # main, and it imports only DLLs that every Windows system has.
-#   cmake -DOBJDUMP=<x86_64-w64-mingw32-objdump> -DDLL=<Quelora 2_x64.dll> -P check_dll.cmake-script
+#   cmake -DOBJDUMP=<x86_64-w64-mingw32-objdump> -DDLL=<Quelora 2_x64.dll> -P check_dll.cmake
 cmake_minimum_required(VERSION 3.18)
 if(NOT EXISTS "${DLL}")
   message(FATAL_ERROR "no DLL at ${DLL}")
