@@ -6,17 +6,15 @@
 
 #include "effect/quelora2.h"
 #include "graphics/IGraphics.h"
-#include "tests/support/fixed_host.h"
+#include "tests/support/test_host.h"
 #include "vst/entry.h"
 #include "vst/private_calls.h"
 
 namespace {
 
 struct Instance {
-  AEffect* effect = VSTPluginMain(FixedHost::Callback);
-  ~Instance() {
-    if (effect) effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.f);
-  }
+  TestHost host;
+  AEffect* effect = host.Create(VSTPluginMain);
   IGraphics* Editor() const {
     IPlugVST* plug = IPlugVST::FromAEffect(effect);
     return EditorOf(plug);

@@ -47,6 +47,19 @@ std::string TestHost::Text(VstInt32 opcode, VstInt32 index) {
   return buffer;
 }
 
+bool TestHost::Called(VstInt32 opcode, VstInt32 index, size_t from) const {
+  for (size_t i = from; i < calls.size(); ++i) {
+    if (calls[i].opcode == opcode && calls[i].index == index) return true;
+  }
+  return false;
+}
+
+int TestHost::Count(VstInt32 opcode) const {
+  int n = 0;
+  for (const Call& call : calls) n += call.opcode == opcode;
+  return n;
+}
+
 void TestHost::SetParameter(int index, float value) {
   mEffect->setParameter(mEffect, index, value);
 }

@@ -1,6 +1,9 @@
-// A minimal VST 2.4 host for tests: creates instances through an entry point (loaded from
-// the module or linked in), answers the host callbacks the plug-in uses and records what
-// the plug-in tells it.
+// The VST 2.4 host of the tests, benchmarks and helper programs: creates an instance
+// through an entry point (loaded from the module or linked in), answers the host callbacks
+// the plug-in uses with a fixed transport (44.1 kHz, 120 BPM unless changed, playing) and
+// records what the plug-in tells it.
+//
+// Threading: the thread that created the instance (the recorded lists have no lock).
 #pragma once
 
 #include <string>
@@ -50,6 +53,9 @@ class TestHost {
   VstIntPtr vendorVersion = 10203;
   int timeRequests = 0;
   std::vector<Call> calls;  // every callback except audioMasterGetTime
+  // Whether calls holds that call at position from or later; how often it holds opcode.
+  bool Called(VstInt32 opcode, VstInt32 index, size_t from = 0) const;
+  int Count(VstInt32 opcode) const;
   struct SentEvent {
     VstInt32 type, byteSize, deltaFrames;
   };
@@ -63,3 +69,9 @@ class TestHost {
   AEffect* mEffect = nullptr;
   VstTimeInfo mTime;
 };
+
+// A dispatcher call on an instance that no TestHost holds (a second instance of a module).
+inline VstIntPtr Dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
+                          void* ptr = nullptr, float opt = 0.f) {
+  return effect->dispatcher(effect, opcode, index, value, ptr, opt);
+}

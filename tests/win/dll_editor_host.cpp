@@ -14,7 +14,7 @@
 
 #include "raster/bitmap.h"
 #include "raster/png_win.h"
-#include "tests/support/fixed_host.h"
+#include "tests/support/test_host.h"
 #include "tests/support/win_test_helpers.h"
 #include "vst/aeffect.h"
 
@@ -42,7 +42,8 @@ HWND OpenEditor(AEffect* e, HWND frame) {
   return child;
 }
 
-void RunEditorChecks(HMODULE module, AEffect* e) {
+void RunEditorChecks(HMODULE module, TestHost& host) {
+  AEffect* e = host.effect();
   Dispatch(e, effOpen);
   ERect* rect = nullptr;
   CHECK(Dispatch(e, effEditGetRect, 0, 0, &rect) == 1);
@@ -56,7 +57,7 @@ void RunEditorChecks(HMODULE module, AEffect* e) {
   if (!child) return;
 
   // Dragging the Delay Rate knob upwards raises parameter 0 in one host gesture.
-  size_t mark = FixedHost::Calls().size();
+  size_t mark = host.calls.size();
   const float rateBefore = e->getParameter(e, 0);
   PostMessageA(child, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(93, 118));
   PumpMessages(20);
@@ -67,9 +68,9 @@ void RunEditorChecks(HMODULE module, AEffect* e) {
   PostMessageA(child, WM_LBUTTONUP, 0, MAKELPARAM(93, 80));
   PumpMessages(60);
   CHECK(e->getParameter(e, 0) > rateBefore);
-  CHECK(FixedHost::Called(audioMasterBeginEdit, 0, mark));
-  CHECK(FixedHost::Called(audioMasterAutomate, 0, mark));
-  CHECK(FixedHost::Called(audioMasterEndEdit, 0, mark));
+  CHECK(host.Called(audioMasterBeginEdit, 0, mark));
+  CHECK(host.Called(audioMasterAutomate, 0, mark));
+  CHECK(host.Called(audioMasterEndEdit, 0, mark));
 
   // The fourth position button.
   PostMessageA(child, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(190, 150));
@@ -78,7 +79,7 @@ void RunEditorChecks(HMODULE module, AEffect* e) {
   CHECK(Display(e, 1) == "inv pong");
 
   // A typed Feedback value, committed at the next timer tick after Enter.
-  mark = FixedHost::Calls().size();
+  mark = host.calls.size();
   PostMessageA(child, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(386, 131));
   PostMessageA(child, WM_RBUTTONUP, 0, MAKELPARAM(386, 131));
   PumpMessages(30);
@@ -93,22 +94,22 @@ void RunEditorChecks(HMODULE module, AEffect* e) {
     CHECK(Display(e, 3) == before);
     PumpMessages(120);
     CHECK(Display(e, 3) == "42");
-    CHECK(FixedHost::Called(audioMasterAutomate, 3, mark));
+    CHECK(host.Called(audioMasterAutomate, 3, mark));
     CHECK(GetDlgItem(child, 99) == nullptr);
   }
 
   // A wheel turn on Pan Width opens a gesture; closing the editor right away ends it.
   RECT wr;
   GetWindowRect(child, &wr);
-  mark = FixedHost::Calls().size();
+  mark = host.calls.size();
   const float widthBefore = e->getParameter(e, 2);
   PostMessageA(child, WM_MOUSEWHEEL, MAKEWPARAM(0, -120), MAKELPARAM(wr.left + 287, wr.top + 131));
   PumpMessages(5);
   CHECK(e->getParameter(e, 2) != widthBefore);
-  CHECK(FixedHost::Called(audioMasterBeginEdit, 2, mark));
-  CHECK(!FixedHost::Called(audioMasterEndEdit, 2, mark));
+  CHECK(host.Called(audioMasterBeginEdit, 2, mark));
+  CHECK(!host.Called(audioMasterEndEdit, 2, mark));
   Dispatch(e, effEditClose);
-  CHECK(FixedHost::Called(audioMasterEndEdit, 2, mark));
+  CHECK(host.Called(audioMasterEndEdit, 2, mark));
   CHECK(!IsWindow(child));
 
   // Reopened, it shows the artwork: corners and the link area are plain background.
@@ -151,19 +152,20 @@ int main(int argc, char** argv) {
   }
   VstPluginMainProc entry =
       reinterpret_cast<VstPluginMainProc>(reinterpret_cast<void*>(GetProcAddress(module, "VSTPluginMain")));
-  AEffect* e = entry ? entry(FixedHost::Callback) : nullptr;
+  TestHost host;
+  AEffect* e = entry ? host.Create(entry) : nullptr;
   if (!e) {
     std::fprintf(stderr, "no instance\n");
     return 1;
   }
   if (!(e->flags & effFlagsHasEditor)) {
     std::printf("the plug-in has no editor: skipped\n");
-    Dispatch(e, effClose);
+    host.Close();
     FreeLibrary(module);
     return 77;
   }
-  RunEditorChecks(module, e);
-  Dispatch(e, effClose);
+  RunEditorChecks(module, host);
+  host.Close();
   FreeLibrary(module);
   std::printf("%d failed checks\n", g_failures);
   return g_failures == 0 ? 0 : 1;

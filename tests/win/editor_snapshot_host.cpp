@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "tests/support/fixed_host.h"
+#include "tests/support/test_host.h"
 #include "tests/support/win_test_helpers.h"
 #include "vst/aeffect.h"
 
@@ -105,7 +105,8 @@ int main(int argc, char** argv) {
   }
   VstPluginMainProc entry = reinterpret_cast<VstPluginMainProc>(
       reinterpret_cast<void*>(GetProcAddress(module, "VSTPluginMain")));
-  AEffect* e = entry ? entry(FixedHost::Callback) : nullptr;
+  TestHost host;
+  AEffect* e = entry ? host.Create(entry) : nullptr;
   if (!e || !(e->flags & effFlagsHasEditor)) {
     std::fprintf(stderr, "%s has no plug-in with an editor\n", argv[1]);
     FreeLibrary(module);
@@ -113,7 +114,7 @@ int main(int argc, char** argv) {
   }
   Dispatch(e, effOpen);
   const int rc = ShowEditor(e, std::atoi(argv[2]), argc == 4 ? argv[3] : nullptr);
-  Dispatch(e, effClose);
+  host.Close();
   FreeLibrary(module);
   return rc;
 }
