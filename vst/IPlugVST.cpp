@@ -51,7 +51,7 @@ IPlugVST::IPlugVST(audioMasterCallback hostCallback, int paramCount, const char*
       mEditorRect(),
       mHostCallback(hostCallback),
       mHostSetupDone(false),
-      HostExtensionFlags(0) {
+      mHostExtensionFlags(0) {
   memset(&mEditorRect, 0, sizeof(mEditorRect));
   memset(&mInputArrangement, 0, sizeof(mInputArrangement));
   memset(&mOutputArrangement, 0, sizeof(mOutputArrangement));
@@ -532,11 +532,11 @@ VstIntPtr IPlugVST::CanDo(const char* query) {
     return (MidiMode() == 1 || MidiMode() == 2) ? 1 : 0;
   }
   if (HostStringEquals(query, "hasCockosExtensions")) {
-    HostExtensionFlags |= kHostAskedExtensions;
+    mHostExtensionFlags |= kHostAskedExtensions;
     return kExtensionAnswer;
   }
   if (HostStringEquals(query, "hasCockosViewAsConfig")) {
-    HostExtensionFlags |= kHostAskedViewAsConfig;
+    mHostExtensionFlags |= kHostAskedViewAsConfig;
     return kExtensionAnswer;
   }
   return 0;

@@ -42,7 +42,7 @@ class IPlugVST : public IPlugBase {
   static constexpr VstInt32 kVendorHostCall = FourCharCode('s', 't', 'C', 'A');
   static constexpr VstIntPtr kHostCallWheel = FourCharCode('W', 'h', 'e', 'e');
 
-  // HostExtensionFlags bits.
+  // GetHostExtensionFlags bits.
   enum { kHostAskedExtensions = 1 << 0, kHostAskedViewAsConfig = 1 << 1 };
 
   // Constructing thread (entry point, under the construction lock). Fills the AEffect
@@ -110,7 +110,7 @@ class IPlugVST : public IPlugBase {
   // The process-wide recursive lock under which the entry point constructs instances.
   static WDL_Mutex& ConstructionLock();
 
-  int GetHostExtensionFlags() const { return HostExtensionFlags; }
+  int GetHostExtensionFlags() const { return mHostExtensionFlags; }
   const ERect& EditorRect() const { return mEditorRect; }
 
  protected:
@@ -150,7 +150,7 @@ class IPlugVST : public IPlugBase {
   VstSpeakerArrangement mOutputArrangement;
   bool mHostSetupDone;
   // Bit 0: the host asked canDo "hasCockosExtensions"; bit 1: "hasCockosViewAsConfig".
-  int HostExtensionFlags;
+  int mHostExtensionFlags;
   StateChunk mProgramChunk;
   StateChunk mBankChunk;
   AEffect mAEffect;
