@@ -1,8 +1,10 @@
-// quelora-host built with AddressSanitizer loads plug-ins that may draw text with
-// fontconfig, which loses a few small blocks while parsing its configuration at
-// initialisation. The leak checker reads its suppressions from the main program only, so
-// the host names them. Weak, so a program that also links the font code keeps that
-// definition. Compiled into sanitizer builds only.
+// Programs that load the plug-in module under AddressSanitizer (quelora-host, the module
+// tests): the module draws text with fontconfig, which loses a few small blocks while
+// parsing its configuration at initialisation. The leak checker reads its suppressions
+// from the main program only (the module's own copy stays hidden inside it), so the
+// loading program names them. Weak, so a program that also links the font code keeps that
+// definition. Linked into those programs in sanitizer builds only
+// (quelora_lsan_suppressions).
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
 #define QUELORA_MODULE_LEAK_CHECKED 1
