@@ -19,76 +19,65 @@ set -euo pipefail
 root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
 cd "$root"
 
-# allowed LAYER: the include prefixes a file of that layer may use (besides its own).
-allowed() {
-  case "$1" in
-    base) echo "" ;;
-    raster) echo "base/" ;;
-    plug) echo "base/" ;;
-    graphics) echo "base/ raster/ plug/" ;;
-    graphics/x11 | graphics/win) echo "base/ raster/ plug/ graphics/" ;;
-    resources) echo "" ;;
-    resources/generator) echo "resources/ raster/" ;;
-    vst) echo "base/ plug/" ;;
-    effect) echo "base/ raster/ plug/ graphics/ resources/ vst/" ;;
-    tools) echo "base/ raster/ vst/" ;;
-  esac
-}
+files=$(for dir in base raster plug graphics resources vst effect tools; do
+          if [ -d "$dir" ]; then find "$dir" -type f \( -name '*.h' -o -name '*.cpp' \); fi
+        done | sort)
+[ -n "$files" ] || { echo "check-layers: no sources under $root" >&2; exit 1; }
 
-# The layer of a file: the deepest listed folder that contains it.
-layer_of() {
-  case "$1" in
-    graphics/x11/*) echo graphics/x11 ;;
-    graphics/win/*) echo graphics/win ;;
-    resources/generator/*) echo resources/generator ;;
-    *) echo "${1%%/*}" ;;
-  esac
-}
-
-# Whether an included path belongs to the layer itself. graphics' own files are the ones
-# outside its platform folders.
-own() {
-  local layer=$1 path=$2
-  case "$layer" in
-    graphics) [[ "$path" == graphics/* && "$path" != graphics/x11/* && "$path" != graphics/win/* ]] ;;
-    *) [[ "$path" == "$layer"/* ]] ;;
-  esac
-}
-
-failures=0
-checked=0
-while IFS= read -r file; do
-  layer=$(layer_of "$file")
-  prefixes=$(allowed "$layer")
-  while IFS= read -r line; do
-    number=${line%%:*}
-    path=$(sed -E 's/^[^"]*#[[:space:]]*include[[:space:]]*"([^"]+)".*/\1/' <<<"${line#*:}")
-    # Includes without a folder are system or generated headers next to the file.
-    [[ "$path" == */* ]] || continue
-    checked=$((checked + 1))
-    own "$layer" "$path" && continue
-    ok=0
-    for prefix in $prefixes; do
-      if [[ "$path" == "$prefix"* ]]; then
-        # A platform window layer is no layer the others may reach into.
-        if [[ "$prefix" == graphics/ && ( "$path" == graphics/x11/* || "$path" == graphics/win/* ) &&
-              "$layer" != effect ]]; then
-          continue
-        fi
-        ok=1
-        break
-      fi
-    done
-    if [ "$ok" = 0 ]; then
-      echo "$file:$number: layer '$layer' must not include \"$path\"" >&2
-      failures=$((failures + 1))
-    fi
-  done < <(grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$file" || true)
-done < <(find base raster plug graphics resources vst effect tools \
-              -type f \( -name '*.h' -o -name '*.cpp' \) | sort)
-
-if [ "$failures" -gt 0 ]; then
-  echo "check-layers: $failures include(s) reach above their layer" >&2
-  exit 1
-fi
-echo "check-layers: $checked includes checked, every one within its layer or below"
+# One pass over every file: the layer of a file is the deepest listed folder holding it;
+# an include "dir/..." is fine when it is the layer's own or listed for the layer.
+# (graphics' own files are the ones outside its platform folders, which no layer but the
+# effect may reach into.)
+# shellcheck disable=SC2086
+awk '
+  BEGIN {
+    allowed["base"] = ""
+    allowed["raster"] = "base/"
+    allowed["plug"] = "base/"
+    allowed["graphics"] = "base/ raster/ plug/"
+    allowed["graphics/x11"] = "base/ raster/ plug/ graphics/"
+    allowed["graphics/win"] = "base/ raster/ plug/ graphics/"
+    allowed["resources"] = ""
+    allowed["resources/generator"] = "resources/ raster/"
+    allowed["vst"] = "base/ plug/"
+    allowed["effect"] = "base/ raster/ plug/ graphics/ graphics/x11/ graphics/win/ resources/ vst/"
+    allowed["tools"] = "base/ raster/ vst/"
+  }
+  function layer_of(file) {
+    if (file ~ /^graphics\/(x11|win)\//) return substr(file, 1, index(substr(file, 10), "/") + 8)
+    if (file ~ /^resources\/generator\//) return "resources/generator"
+    return substr(file, 1, index(file, "/") - 1)
+  }
+  function platform(path) { return path ~ /^graphics\/(x11|win)\// }
+  function own(layer, path) {
+    if (layer == "graphics") return path ~ /^graphics\// && !platform(path)
+    return index(path, layer "/") == 1
+  }
+  function permitted(layer, path,    n, list, i) {
+    n = split(allowed[layer], list, " ")
+    for (i = 1; i <= n; ++i) {
+      if (index(path, list[i]) != 1) continue
+      if (list[i] == "graphics/" && platform(path)) continue
+      return 1
+    }
+    return 0
+  }
+  FNR == 1 { layer = layer_of(FILENAME) }
+  /^[ \t]*#[ \t]*include[ \t]*"/ {
+    path = $0
+    sub(/^[^"]*"/, "", path)
+    sub(/".*$/, "", path)
+    if (path !~ /\//) next  # system or generated headers next to the file
+    ++checked
+    if (own(layer, path) || permitted(layer, path)) next
+    printf "%s:%d: layer '\''%s'\'' must not include \"%s\"\n", FILENAME, FNR, layer, path > "/dev/stderr"
+    ++failures
+  }
+  END {
+    if (failures > 0) {
+      printf "check-layers: %d include(s) reach above their layer\n", failures > "/dev/stderr"
+      exit 1
+    }
+    printf "check-layers: %d includes checked, every one within its layer or below\n", checked
+  }
+' $files
