@@ -29,11 +29,10 @@
 #include "base/mutex.h"
 #include "base/ptr_list.h"
 #include "plug/IParam.h"
+#include "plug/IPlugEditor.h"
 #include "plug/channel_lanes.h"
 #include "plug/midi_message.h"
 #include "plug/state_chunk.h"
-
-#include "plug/IPlugEditor.h"
 
 class IPlugBase {
  public:
