@@ -5,6 +5,7 @@
 // the same samples.
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "effect/quelora2.h"
 
@@ -121,11 +122,22 @@ void VSTCLASS::HandleParamChanged(int index) {
   }
 }
 
+bool VSTCLASS::ReserveLine(int n) {
+  if (n <= lineCapacity) return true;
+  double* grown = static_cast<double*>(malloc(static_cast<size_t>(n) * sizeof(double)));
+  if (!grown) return false;
+  // Writing every page now maps it: the loops later never take a page fault on it.
+  memset(grown, 0, static_cast<size_t>(n) * sizeof(double));
+  free(DelayLine);
+  DelayLine = grown;
+  lineCapacity = n;
+  return true;
+}
+
 void VSTCLASS::ResizeLine(double w) {
   wholeNoteSamples = w;
-  free(DelayLine);
-  DelayLine = nullptr;
   lineLength = 0;
+  lineWritten = 0;
   writePos = 0;
   crossfadeCountdown = 0;
   targetDelay = currentDelay = newDelay = 0;
@@ -136,13 +148,33 @@ void VSTCLASS::ResizeLine(double w) {
     const int longest = 2 * static_cast<int>(4.0 * w + 0.5);
     if (n < longest) n = longest;
     if (n < 1) n = 1;
-    // calloc hands out zeroed storage (large blocks come as fresh zero pages, so even a
-    // long line costs little time here). On failure the line stays absent and the effect
-    // passes the dry signal until the tempo or the sample rate changes again.
-    DelayLine = static_cast<double*>(calloc(static_cast<size_t>(n), sizeof(double)));
-    if (DelayLine) lineLength = n;
+    // Clearing costs nothing here: with nothing written yet, ZeroUnwrittenReads hands the
+    // loops zeros wherever they read. When the storage cannot grow, the line stays absent
+    // and the effect passes the dry signal until the tempo or the sample rate changes again.
+    if (ReserveLine(n)) lineLength = n;
   }
   HandleParamChanged(kDelayRate);
+}
+
+void VSTCLASS::ZeroUnwrittenReads(int frames) {
+  const int length = lineLength;
+  if (lineWritten >= length) return;
+  // Every distance a tap may read at during this block: both delays (a crossfade ending
+  // inside the block makes the new one current) and their halves (tap B).
+  const int distances[4] = {currentDelay, newDelay, currentDelay / 2, newDelay / 2};
+  const int run = frames < length ? frames : length;
+  for (int distance : distances) {
+    // The tap reads positions start ... start + run - 1, around the ring.
+    int start = Behind(writePos, distance, length);
+    int left = run;
+    while (left > 0) {
+      const int end = start + left < length ? start + left : length;
+      const int from = start > lineWritten ? start : lineWritten;
+      if (end > from) memset(DelayLine + from, 0, static_cast<size_t>(end - from) * sizeof(double));
+      left -= end - start;
+      start = 0;
+    }
+  }
 }
 
 void VSTCLASS::GlidePan() {
@@ -179,9 +211,15 @@ void VSTCLASS::RenderAudio(double** inputs, double** outputs, int frameCount) {
 
   // Without a line (no tempo, or no storage) the line is neither read nor written. The
   // delays never exceed the line by construction; the check keeps it that way for sure.
-  if (!DelayLine || currentDelay > lineLength || newDelay > lineLength) {
+  if (lineLength <= 0 || currentDelay > lineLength || newDelay > lineLength) {
     RenderDryOnly(in0, in1, out0, out1, frameCount);
     return;
+  }
+
+  ZeroUnwrittenReads(frameCount);
+  // The writes run on from writePos, which starts at 0 after a clear.
+  if (lineWritten < lineLength) {
+    lineWritten = frameCount < lineLength - lineWritten ? lineWritten + frameCount : lineLength;
   }
 
   int done = 0;

@@ -33,6 +33,8 @@ VSTCLASS::VSTCLASS(audioMasterCallback hostCallback)
                /*latencySamples=*/0, /*midiMode=*/0, /*wantsChunks=*/false,
                /*isInstrument=*/false),
       DelayLine(nullptr),
+      lineCapacity(0),
+      lineWritten(0),
       wholeNoteSamples(0.0),
       tapA(0.0),
       tapB(0.0),

@@ -70,7 +70,11 @@ class VSTCLASS : public IPlugVST {
 
   // Engine state, for tests and diagnostics (lock held).
   int LineLength() const { return lineLength; }
-  bool HasLine() const { return DelayLine != nullptr; }
+  bool HasLine() const { return lineLength > 0; }
+  // Samples the line's storage holds; it only grows, whatever lengths come later.
+  int LineCapacity() const { return lineCapacity; }
+  // Positions 0 ... LineWritten() - 1 were written since the line was last cleared.
+  int LineWritten() const { return lineWritten; }
   int CurrentDelay() const { return currentDelay; }
   int NewDelay() const { return newDelay; }
   int TargetDelay() const { return targetDelay; }
@@ -80,8 +84,15 @@ class VSTCLASS : public IPlugVST {
   double WholeNoteSamples() const { return wholeNoteSamples; }
 
  private:
-  // Sizes (or releases) the line for a whole note of w samples and applies the delay at once.
+  // Sizes the line for a whole note of w samples (none for 0), clears it and applies the
+  // delay at once. Storage is allocated only when the line outgrows every earlier length.
   void ResizeLine(double w);
+  // Gives the storage room for n samples, keeping what it has when that is enough. New
+  // storage is written through once here, so that the loops never fault a page in.
+  bool ReserveLine(int n);
+  // A cleared line reads as zeros: positions beyond the written extent that this block's
+  // taps may read are zeroed before the block, so the loops see a zero-filled line.
+  void ZeroUnwrittenReads(int frames);
   // Constructing thread. Creates the editor, its background and its eight controls (in
   // drawing order: background, Delay Rate knob, Position buttons, Pan Width and Feedback
   // knobs, Dry and Wet Mix sliders, link area) and attaches it.
@@ -95,9 +106,14 @@ class VSTCLASS : public IPlugVST {
   // The dry path alone, while there is no usable line.
   void RenderDryOnly(const double* in0, const double* in1, double* out0, double* out1, int frames);
 
-  // The mono ring buffer of lineLength samples; null until the first block, while the host
-  // gives no tempo, and when its storage could not be allocated.
+  // The mono ring buffer: lineLength samples in use out of lineCapacity allocated. The length
+  // is 0 until the first block, while the host gives no tempo, and when the storage could not
+  // grow; the storage stays until destruction.
   double* DelayLine;
+  int lineCapacity;
+  // Extent written since the last clear (positions 0 ... lineWritten - 1; the writes run
+  // from position 0 on, so once it reaches lineLength every position holds a written sample).
+  int lineWritten;
   // Samples per whole note the line was last sized for (0: none).
   double wholeNoteSamples;
   // This frame's samples at the full delay and at half the delay.
