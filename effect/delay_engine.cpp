@@ -126,8 +126,14 @@ bool VSTCLASS::ReserveLine(int n) {
   if (n <= lineCapacity) return true;
   double* grown = static_cast<double*>(malloc(static_cast<size_t>(n) * sizeof(double)));
   if (!grown) return false;
-  // Writing every page now maps it: the loops later never take a page fault on it.
-  memset(grown, 0, static_cast<size_t>(n) * sizeof(double));
+  // A write to every page maps it now, so that the loops never take a page fault on it.
+  // (The stores are volatile: a zero fill right after malloc may be turned into calloc,
+  // which leaves fresh pages unmapped.) What they hold does not matter: ZeroUnwrittenReads
+  // zeroes every position before it is read.
+  volatile double* touch = grown;
+  const size_t perPage = 4096 / sizeof(double);
+  for (size_t i = 0; i < static_cast<size_t>(n); i += perPage) touch[i] = 0.0;
+  touch[n - 1] = 0.0;
   free(DelayLine);
   DelayLine = grown;
   lineCapacity = n;
