@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "effect/delay_spans.h"
 #include "effect/quelora2.h"
 
 namespace {
@@ -260,80 +261,12 @@ void VSTCLASS::RenderDryOnly(const double* in0, const double* in1, double* out0,
   }
 }
 
-namespace {
-
-// One idle frame: read the taps, feed the line, mix the outputs.
-struct IdleFrame {
-  double* line;
-  double feedback, wet, dry, panA, panB;
-
-  template <bool kPong>
-  inline __attribute__((always_inline)) void Run(const double* in0, const double* in1, double* out0,
-                                                 double* out1, int n, int w, int a, int b,
-                                                 double& sampleA, double& sampleB) const {
-    const double x0 = in0[n];
-    const double x1 = in1[n];
-    sampleA = line[a];
-    if (kPong) sampleB = line[b];
-    line[w] = (x0 + x1) * 0.5 + feedback * sampleA;
-    out0[n] = (panB * sampleB + panA * sampleA) * wet + dry * x0;
-    out1[n] = (panB * sampleA + panA * sampleB) * wet + dry * x1;
-  }
-};
-
-// Whether a tap at distance d reads, within a run of frames, no sample that another frame
-// of the same run writes: the tap reads the very sample being written (0 or the whole
-// line), or the read and write ranges do not meet on either side of the ring.
-inline bool TapIsIndependent(int d, int length, int run) {
-  return d == 0 || d == length || (d >= run && length - d >= run);
-}
-
-// A run of frames without wrap. When every tap is independent of the run's writes, the
-// frames are independent and the loop may be vectorized; the samples are the same either
-// way (no reassociation, no contraction: the effect is built with -ffp-contract=off).
-template <bool kPong>
-void IdleRunOfFrames(const IdleFrame& frame, const double* in0, const double* in1, double* out0,
-                     double* out1, int n0, int run, int length, int w, int a, int b, int distanceA,
-                     int distanceB, double& sampleA, double& sampleB) {
-  const bool independent = TapIsIndependent(distanceA, length, run) &&
-                           (!kPong || TapIsIndependent(distanceB, length, run));
-  if (independent) {
-    // The taps of the last frame, read before any frame of the run writes the line.
-    const double lastA = frame.line[a + run - 1];
-    const double lastB = kPong ? frame.line[b + run - 1] : sampleB;
-    const double heldB = sampleB;  // tap B of a single mode keeps its value
-#if defined(__clang__)
-#pragma clang loop vectorize(assume_safety)
-#elif defined(__GNUC__)
-#pragma GCC ivdep
-#endif
-    for (int i = 0; i < run; ++i) {
-      double frameA = 0.0;
-      double frameB = heldB;
-      frame.Run<kPong>(in0, in1, out0, out1, n0 + i, w + i, a + i, b + i, frameA, frameB);
-    }
-    sampleA = lastA;
-    sampleB = lastB;
-  } else {
-    for (int i = 0; i < run; ++i) {
-      frame.Run<kPong>(in0, in1, out0, out1, n0 + i, w + i, a + i, b + i, sampleA, sampleB);
-    }
-  }
-}
-
-}  // namespace
-
 void VSTCLASS::RenderIdle(const double* in0, const double* in1, double* out0, double* out1,
                           int frames) {
   const int length = lineLength;
   const bool pong = IsPongMode(positionMode);
-  IdleFrame frame;
-  frame.line = DelayLine;
-  frame.feedback = feedbackGain;
-  frame.wet = wetGain;
-  frame.dry = dryGain;
-  frame.panA = currentPan;
-  frame.panB = 1.0f - currentPan;
+  const VectorUnit unit = ActiveVectorUnit();
+  const SpanMix mix = {DelayLine, feedbackGain, wetGain, dryGain, currentPan, 1.0f - currentPan};
 
   // The write position and both read positions advance together; each wraps on its own.
   const int distanceA = newDelay;
@@ -346,19 +279,16 @@ void VSTCLASS::RenderIdle(const double* in0, const double* in1, double* out0, do
 
   int n = 0;
   while (n < frames) {
-    // Frames until the first of the three positions wraps: the inner loop then runs
-    // without any wrap test.
+    // Frames until the first of the three positions wraps: the span then runs without any
+    // wrap test.
     int run = frames - n;
     if (length - w < run) run = length - w;
     if (length - a < run) run = length - a;
     if (pong && length - b < run) run = length - b;
-    if (pong) {
-      IdleRunOfFrames<true>(frame, in0, in1, out0, out1, n, run, length, w, a, b, distanceA,
-                            distanceB, sampleA, sampleB);
-    } else {
-      IdleRunOfFrames<false>(frame, in0, in1, out0, out1, n, run, length, w, a, b, distanceA,
-                             distanceB, sampleA, sampleB);
-    }
+    const bool independent = TapIsIndependent(distanceA, length, run) &&
+                             (!pong || TapIsIndependent(distanceB, length, run));
+    const SpanIo io = {in0 + n, in1 + n, out0 + n, out1 + n};
+    RunIdleSpan(unit, pong, independent, mix, io, run, w, a, b, sampleA, sampleB);
     n += run;
     w += run;
     a += run;
@@ -374,7 +304,6 @@ void VSTCLASS::RenderIdle(const double* in0, const double* in1, double* out0, do
 
 void VSTCLASS::RenderCrossfade(const double* in0, const double* in1, double* out0, double* out1,
                                int frames) {
-  double* const line = DelayLine;
   const int length = lineLength;
   const int mode = positionMode;
   // Whether tap B was in use when the fade began (the settled mode's family) and whether
@@ -383,40 +312,58 @@ void VSTCLASS::RenderCrossfade(const double* in0, const double* in1, double* out
   const bool wasPong = IsPongMode(settledMode);
   const bool pong = IsPongMode(mode);
   const bool single = IsSingleMode(mode);
-  const double feedback = feedbackGain;
-  const double wet = wetGain;
-  const double dry = dryGain;
-  const double panA = currentPan;
-  const double panB = 1.0f - currentPan;
+  FadeTapB fadeB = FadeTapB::kHold;
+  if (pong) {
+    fadeB = wasPong ? FadeTapB::kCrossfade : FadeTapB::kFadeIn;
+  } else if (single && wasPong) {
+    fadeB = FadeTapB::kFadeOut;
+  }
+  const bool readsNewB = fadeB == FadeTapB::kCrossfade || fadeB == FadeTapB::kFadeIn;
+  const bool readsOldB = fadeB == FadeTapB::kCrossfade || fadeB == FadeTapB::kFadeOut;
+  const VectorUnit unit = ActiveVectorUnit();
+  const SpanMix mix = {DelayLine, feedbackGain, wetGain, dryGain, currentPan, 1.0f - currentPan};
   const float fadeLength = static_cast<float>(crossfadeLength);
 
   int w = writePos;
-  for (int n = 0; n < frames; ++n) {
-    --crossfadeCountdown;
-    // Weight of the old delay: (length - 1) / length on the first frame, 0 on the last.
-    const float old = static_cast<float>(crossfadeCountdown) / fadeLength;
-    const double wOld = old;
-    const double wNew = 1.0f - old;
-    const double newA = line[Behind(w, newDelay, length)];
-    const double oldA = line[Behind(w, currentDelay, length)];
-    tapA = wNew * newA + wOld * oldA;
-    if (pong) {
-      const double newB = line[Behind(w, newDelay / 2, length)];
-      if (wasPong) {
-        tapB = wNew * newB + wOld * line[Behind(w, currentDelay / 2, length)];
-      } else {
-        tapB = wNew * newB;  // fades in
-      }
-    } else if (single && wasPong) {
-      tapB = wOld * line[Behind(w, currentDelay / 2, length)];  // fades out
-    }
+  int newA = Behind(w, newDelay, length);
+  int oldA = Behind(w, currentDelay, length);
+  int newB = Behind(w, newDelay / 2, length);
+  int oldB = Behind(w, currentDelay / 2, length);
+  double sampleA = tapA;
+  double sampleB = tapB;
 
-    const double x0 = in0[n];
-    const double x1 = in1[n];
-    line[w] = (x0 + x1) * 0.5 + feedback * tapA;
-    if (++w >= length) w = 0;
-    out0[n] = (panB * tapB + panA * tapA) * wet + dry * x0;
-    out1[n] = (panB * tapA + panA * tapB) * wet + dry * x1;
+  int n = 0;
+  while (n < frames) {
+    // Frames until the first position in use wraps.
+    int run = frames - n;
+    if (length - w < run) run = length - w;
+    if (length - newA < run) run = length - newA;
+    if (length - oldA < run) run = length - oldA;
+    if (readsNewB && length - newB < run) run = length - newB;
+    if (readsOldB && length - oldB < run) run = length - oldB;
+    const bool independent = TapIsIndependent(newDelay, length, run) &&
+                             TapIsIndependent(currentDelay, length, run) &&
+                             (!readsNewB || TapIsIndependent(newDelay / 2, length, run)) &&
+                             (!readsOldB || TapIsIndependent(currentDelay / 2, length, run));
+    const SpanIo io = {in0 + n, in1 + n, out0 + n, out1 + n};
+    RunFadeSpan(unit, fadeB, independent, mix, io, run, w, newA, oldA, newB, oldB,
+                crossfadeCountdown, fadeLength, sampleA, sampleB);
+    crossfadeCountdown -= run;
+    n += run;
+    w += run;
+    newA += run;
+    oldA += run;
+    newB += run;
+    oldB += run;
+    // A position in use reaches the end exactly; one not in use may pass it, never by a
+    // whole line.
+    if (w >= length) w -= length;
+    if (newA >= length) newA -= length;
+    if (oldA >= length) oldA -= length;
+    if (newB >= length) newB -= length;
+    if (oldB >= length) oldB -= length;
   }
   writePos = w;
+  tapA = sampleA;
+  tapB = sampleB;
 }

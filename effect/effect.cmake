@@ -2,6 +2,7 @@
 target_sources(quelora_effect PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/quelora2.cpp
   ${CMAKE_CURRENT_LIST_DIR}/delay_engine.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/delay_spans.cpp
 )
 # Same samples from every build and from the engine's scalar and vectorized loops: no
 # fused multiply-add contraction.
