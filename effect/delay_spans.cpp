@@ -25,8 +25,11 @@ QUELORA_INLINE void MixFrame(const SpanMix& mix, const SpanIo& io, int i, int w,
 }
 
 template <bool kPong, bool kIndependent>
-QUELORA_INLINE void IdleFrames(const SpanMix& mix, const SpanIo& io, int run, int w, int a, int b,
-                               double& sampleA, double& sampleB) {
+QUELORA_INLINE void IdleFrames(const SpanMix& mixIn, const SpanIo& io, int run, int w, int a,
+                               int b, double& sampleA, double& sampleB) {
+  // Local copies: the line and output stores cannot change them, so the loop keeps them in
+  // registers instead of reloading them every frame.
+  const SpanMix mix = mixIn;
   const double* line = mix.line;
   if (kIndependent) {
     // The taps of the last frame, read before any frame of the span writes the line.
@@ -79,9 +82,10 @@ QUELORA_INLINE void FadeTaps(const double* line, int i, int newA, int oldA, int 
 }
 
 template <FadeTapB kTapB, bool kIndependent>
-QUELORA_INLINE void FadeFrames(const SpanMix& mix, const SpanIo& io, int run, int w, int newA,
+QUELORA_INLINE void FadeFrames(const SpanMix& mixIn, const SpanIo& io, int run, int w, int newA,
                                int oldA, int newB, int oldB, int countdown, float fadeLength,
                                double& sampleA, double& sampleB) {
+  const SpanMix mix = mixIn;  // in registers, as in IdleFrames
   const double* line = mix.line;
   const double heldB = sampleB;
   if (kIndependent) {
