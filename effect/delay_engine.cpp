@@ -123,6 +123,31 @@ void VSTCLASS::HandleParamChanged(int index) {
   }
 }
 
+int VSTCLASS::LineSamplesFor(double w) {
+  // Eight whole notes: a "4/1" note doubled by a pong mode, the longest delay there is.
+  int n = static_cast<int>(std::floor(8.0 * w + 0.5));
+  const int longest = 2 * static_cast<int>(4.0 * w + 0.5);
+  if (n < longest) n = longest;
+  if (n < 1) n = 1;
+  return n;
+}
+
+double VSTCLASS::WholeNoteSamplesAt(double tempo) const {
+  // The same expression as 4 * SamplesPerBeat(), so that both give the same bits.
+  double w = tempo > 0.0 ? 4.0 * (SampleRate() / tempo * 60.0) : 0.0;
+  if (!std::isfinite(w) || w <= 0.0 || w > kMaxWholeNoteSamples) w = 0.0;
+  return w;
+}
+
+void VSTCLASS::HandleActivation(bool active) {
+  MutexGuard guard(PluginLock());
+  if (!active) return;
+  // Processing starts: storage for the tempo last seen (or the usual 120 BPM before any)
+  // at the current rate, so that the first blocks allocate nothing while the tempo stays.
+  const double w = WholeNoteSamplesAt(lastTempo > 0.0 ? lastTempo : kFirstTempoGuess);
+  if (w > 0.0) ReserveLine(LineSamplesFor(w));
+}
+
 bool VSTCLASS::ReserveLine(int n) {
   if (n <= lineCapacity) return true;
   double* grown = static_cast<double*>(malloc(static_cast<size_t>(n) * sizeof(double)));
@@ -135,6 +160,9 @@ bool VSTCLASS::ReserveLine(int n) {
   const size_t perPage = 4096 / sizeof(double);
   for (size_t i = 0; i < static_cast<size_t>(n); i += perPage) touch[i] = 0.0;
   touch[n - 1] = 0.0;
+  // Growth ahead of a resize (at activation) keeps what the line holds; after a clear
+  // nothing is written yet and nothing is copied.
+  if (lineWritten > 0) memcpy(grown, DelayLine, static_cast<size_t>(lineWritten) * sizeof(double));
   free(DelayLine);
   DelayLine = grown;
   lineCapacity = n;
@@ -150,11 +178,7 @@ void VSTCLASS::ResizeLine(double w) {
   targetDelay = currentDelay = newDelay = 0;
 
   if (w > 0.0) {
-    // Eight whole notes: a "4/1" note doubled by a pong mode, the longest delay there is.
-    int n = static_cast<int>(std::floor(8.0 * w + 0.5));
-    const int longest = 2 * static_cast<int>(4.0 * w + 0.5);
-    if (n < longest) n = longest;
-    if (n < 1) n = 1;
+    const int n = LineSamplesFor(w);
     // Clearing costs nothing here: with nothing written yet, ZeroUnwrittenReads hands the
     // loops zeros wherever they read. When the storage cannot grow, the line stays absent
     // and the effect passes the dry signal until the tempo or the sample rate changes again.
@@ -196,8 +220,9 @@ void VSTCLASS::GlidePan() {
 void VSTCLASS::RenderAudio(double** inputs, double** outputs, int frameCount) {
   // Samples per whole note at the host's tempo, asked once per block. No tempo, or one so
   // slow (or a rate so high) that the line would exceed its bound, leaves no line.
-  double w = 4.0 * SamplesPerBeat();
-  if (!std::isfinite(w) || w <= 0.0 || w > kMaxWholeNoteSamples) w = 0.0;
+  const double tempo = HostTempo();
+  const double w = WholeNoteSamplesAt(tempo);
+  if (w > 0.0) lastTempo = tempo;
 
   if (!lineReady) {
     lineReady = true;

@@ -36,6 +36,7 @@ VSTCLASS::VSTCLASS(audioMasterCallback hostCallback)
       lineCapacity(0),
       lineWritten(0),
       wholeNoteSamples(0.0),
+      lastTempo(0.0),
       tapA(0.0),
       tapB(0.0),
       targetPan(0.f),

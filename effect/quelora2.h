@@ -53,12 +53,17 @@ class VSTCLASS : public IPlugVST {
   // 192 kHz (2 304 000 samples; the line is then 18.4 M samples, 147 MB). A slower tempo
   // or a higher rate counts as no tempo: the effect passes the dry signal only.
   static constexpr double kMaxWholeNoteSamples = 4.0 * 60.0 * 192000.0 / 20.0;
+  // The tempo the line is prepared for at the first activation, before any is known.
+  static constexpr double kFirstTempoGuess = 120.0;
 
   // Constructing thread (entry point, under the construction lock).
   explicit VSTCLASS(audioMasterCallback hostCallback);
   // UI thread (effClose). Releases the delay line, then the adapter and the base.
   ~VSTCLASS() override;
 
+  // UI thread (effMainsChanged), lock held. Switching on gives the line storage for the
+  // tempo last seen (before any: kFirstTempoGuess) at the current sample rate.
+  void HandleActivation(bool active) override;
   // Takes the plug-in lock. Turns parameter index's value into engine settings and starts a
   // crossfade when the delay changes.
   void HandleParamChanged(int index) override;
@@ -84,11 +89,16 @@ class VSTCLASS : public IPlugVST {
   double WholeNoteSamples() const { return wholeNoteSamples; }
 
  private:
+  // Samples per whole note at tempo (BPM) and the current rate; 0 without a usable line.
+  double WholeNoteSamplesAt(double tempo) const;
+  // Line samples for a whole note of w samples.
+  static int LineSamplesFor(double w);
   // Sizes the line for a whole note of w samples (none for 0), clears it and applies the
   // delay at once. Storage is allocated only when the line outgrows every earlier length.
   void ResizeLine(double w);
   // Gives the storage room for n samples, keeping what it has when that is enough. New
-  // storage is written through once here, so that the loops never fault a page in.
+  // storage is written through once here, so that the loops never fault a page in, and
+  // receives the samples written since the last clear.
   bool ReserveLine(int n);
   // A cleared line reads as zeros: positions beyond the written extent that this block's
   // taps may read are zeroed before the block, so the loops see a zero-filled line.
@@ -116,6 +126,8 @@ class VSTCLASS : public IPlugVST {
   int lineWritten;
   // Samples per whole note the line was last sized for (0: none).
   double wholeNoteSamples;
+  // The last tempo that gave a line (0: none yet).
+  double lastTempo;
   // This frame's samples at the full delay and at half the delay.
   double tapA;
   double tapB;

@@ -331,6 +331,37 @@ TEST_P(AudioThreadQuietTest, OnlyGrowthBeyondEveryUsedLengthAllocates) {
   }
 }
 
+// Activation prepares the line: for 120 BPM before any tempo is known, then for the tempo
+// last seen at the new rate, so that not even the first block allocates while it stays.
+TEST_P(AudioThreadQuietTest, ActivationPreparesTheLineForTheFirstBlock) {
+  AEffect* fresh = VSTPluginMain(QuietHost);
+  ASSERT_NE(fresh, nullptr);
+  fresh->dispatcher(fresh, effOpen, 0, 0, nullptr, 0.f);
+  fresh->dispatcher(fresh, effSetSampleRate, 0, 0, nullptr, kSampleRate);
+  fresh->dispatcher(fresh, effSetBlockSize, 0, GetParam(), nullptr, 0.f);
+  fresh->dispatcher(fresh, effMainsChanged, 0, 1, nullptr, 0.f);
+  {
+    ProcessingThread first(fresh, GetParam());
+    gTime.tempo = 120.0;
+    for (int n = 0; n < 10; ++n) first.Run(Call::kReplacing);
+    EXPECT_EQ(first.heapCalls, 0);
+    gTime.tempo = 90.0;  // slower than prepared: grows on the processing thread
+    first.Run(Call::kReplacing);
+    EXPECT_GT(first.heapCalls, 0);
+  }
+  // A higher rate while switched off: switching on grows the line for 90 BPM there.
+  fresh->dispatcher(fresh, effMainsChanged, 0, 0, nullptr, 0.f);
+  fresh->dispatcher(fresh, effSetSampleRate, 0, 0, nullptr, 96000.f);
+  fresh->dispatcher(fresh, effMainsChanged, 0, 1, nullptr, 0.f);
+  {
+    ProcessingThread after(fresh, GetParam());
+    for (int n = 0; n < 10; ++n) after.Run(Call::kReplacing);
+    EXPECT_EQ(after.heapCalls, 0);
+    EXPECT_EQ(static_cast<VSTCLASS*>(fresh->object)->LineLength(), 8 * 256000);
+  }
+  fresh->dispatcher(fresh, effClose, 0, 0, nullptr, 0.f);
+}
+
 // The counting itself: a heap call inside a processing call is seen.
 TEST(AudioThreadCounting, SeesHeapCallsOnTheCountingThreadOnly) {
   static void* volatile sink = nullptr;
