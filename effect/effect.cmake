@@ -7,3 +7,8 @@ target_sources(quelora_effect PRIVATE
 # Same samples from every build and from the engine's scalar and vectorized loops: no
 # fused multiply-add contraction.
 target_compile_options(quelora_effect PRIVATE $<$<CXX_COMPILER_ID:GNU,Clang>:-ffp-contract=off>)
+# The Windows x64 stack is aligned to 16 bytes only: registers of the AVX2 loops that spill
+# to it must be moved unaligned.
+if(MINGW)
+  target_compile_options(quelora_effect PRIVATE -Wa,-muse-unaligned-vector-move)
+endif()
