@@ -7,9 +7,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "base/vector_unit.h"
 #include "effect/quelora2.h"
 #include "vst/entry.h"
 
@@ -166,4 +168,25 @@ BENCHMARK(BM_DelayCrossfade)
 
 }  // namespace
 
-BENCHMARK_MAIN();
+// --unit=SSE2|AVX2|AVX-512 caps the vector unit of the loops (default: the widest there is).
+int main(int argc, char** argv) {
+  int kept = 1;
+  for (int i = 1; i < argc; ++i) {
+    if (strncmp(argv[i], "--unit=", 7) == 0) {
+      for (int u = 0; u < kVectorUnitCount; ++u) {
+        if (strcmp(argv[i] + 7, VectorUnitName(static_cast<VectorUnit>(u))) == 0) {
+          LimitVectorUnit(static_cast<VectorUnit>(u));
+        }
+      }
+    } else {
+      argv[kept++] = argv[i];
+    }
+  }
+  argc = kept;
+  printf("vector unit: %s\n", VectorUnitName(ActiveVectorUnit()));
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -70,7 +70,7 @@ __attribute__((target("avx2"))) void AddNarrowedAvx2(const double* from, float* 
 }  // namespace
 
 void WidenSamples(const float* from, double* to, int count) {
-  if (ActiveVectorUnit() == VectorUnit::kAvx2) {
+  if (ActiveVectorUnit() != VectorUnit::kSse2) {
     WidenAvx2(from, to, count);
   } else {
     WidenSse2(from, to, count);
@@ -78,7 +78,7 @@ void WidenSamples(const float* from, double* to, int count) {
 }
 
 void NarrowSamples(const double* from, float* to, int count) {
-  if (ActiveVectorUnit() == VectorUnit::kAvx2) {
+  if (ActiveVectorUnit() != VectorUnit::kSse2) {
     NarrowAvx2(from, to, count);
   } else {
     NarrowSse2(from, to, count);
@@ -86,7 +86,7 @@ void NarrowSamples(const double* from, float* to, int count) {
 }
 
 void AddNarrowedSamples(const double* from, float* to, int count) {
-  if (ActiveVectorUnit() == VectorUnit::kAvx2) {
+  if (ActiveVectorUnit() != VectorUnit::kSse2) {
     AddNarrowedAvx2(from, to, count);
   } else {
     AddNarrowedSse2(from, to, count);
