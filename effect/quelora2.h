@@ -3,10 +3,11 @@
 // stereo field by a position mode and a width. Delay changes crossfade over 4410 samples,
 // pan changes glide by 0.05 per block.
 //
-// Threading: both overrides run under the plug-in lock. HandleParamChanged is reached from
-// the UI thread (host automation, editor, presets, chunks) and from RenderAudio on the audio
-// thread (after a resize); RenderAudio runs on the audio thread inside the processing
-// calls. The engine members below are touched only with that lock held.
+// Threading: the engine's overrides run under the plug-in lock. HandleParamChanged is reached
+// from the UI thread (host automation, editor, presets, chunks) and from RenderAudio on the
+// audio thread (after a resize); RenderAudio runs on the audio thread inside the processing
+// calls; HandleActivation on the UI thread (effMainsChanged). The engine members below are
+// touched only with that lock held.
 #pragma once
 
 #include <cstdint>
