@@ -5,7 +5,9 @@
 // the same samples.
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
+#include "effect/delay_spans.h"
 #include "effect/quelora2.h"
 
 namespace {
@@ -121,28 +123,89 @@ void VSTCLASS::HandleParamChanged(int index) {
   }
 }
 
+int VSTCLASS::LineSamplesFor(double w) {
+  // Eight whole notes: a "4/1" note doubled by a pong mode, the longest delay there is.
+  int n = static_cast<int>(std::floor(8.0 * w + 0.5));
+  const int longest = 2 * static_cast<int>(4.0 * w + 0.5);
+  if (n < longest) n = longest;
+  if (n < 1) n = 1;
+  return n;
+}
+
+double VSTCLASS::WholeNoteSamplesAt(double tempo) const {
+  // The same expression as 4 * SamplesPerBeat(), so that both give the same bits.
+  double w = tempo > 0.0 ? 4.0 * (SampleRate() / tempo * 60.0) : 0.0;
+  if (!std::isfinite(w) || w <= 0.0 || w > kMaxWholeNoteSamples) w = 0.0;
+  return w;
+}
+
+void VSTCLASS::HandleActivation(bool active) {
+  MutexGuard guard(PluginLock());
+  if (!active) return;
+  // Processing starts: storage for the tempo last seen (or the usual 120 BPM before any)
+  // at the current rate, so that the first blocks allocate nothing while the tempo stays.
+  const double w = WholeNoteSamplesAt(lastTempo > 0.0 ? lastTempo : kFirstTempoGuess);
+  if (w > 0.0) ReserveLine(LineSamplesFor(w));
+}
+
+bool VSTCLASS::ReserveLine(int n) {
+  if (n <= lineCapacity) return true;
+  double* grown = static_cast<double*>(malloc(static_cast<size_t>(n) * sizeof(double)));
+  if (!grown) return false;
+  // A write to every page maps it now, so that the loops never take a page fault on it.
+  // (The stores are volatile: a zero fill right after malloc may be turned into calloc,
+  // which leaves fresh pages unmapped.) What they hold does not matter: ZeroUnwrittenReads
+  // zeroes every position before it is read.
+  volatile double* touch = grown;
+  const size_t perPage = 4096 / sizeof(double);
+  for (size_t i = 0; i < static_cast<size_t>(n); i += perPage) touch[i] = 0.0;
+  touch[n - 1] = 0.0;
+  // Growth ahead of a resize (at activation) keeps what the line holds; after a clear
+  // nothing is written yet and nothing is copied.
+  if (lineWritten > 0) memcpy(grown, DelayLine, static_cast<size_t>(lineWritten) * sizeof(double));
+  free(DelayLine);
+  DelayLine = grown;
+  lineCapacity = n;
+  return true;
+}
+
 void VSTCLASS::ResizeLine(double w) {
   wholeNoteSamples = w;
-  free(DelayLine);
-  DelayLine = nullptr;
   lineLength = 0;
+  lineWritten = 0;
   writePos = 0;
   crossfadeCountdown = 0;
   targetDelay = currentDelay = newDelay = 0;
 
   if (w > 0.0) {
-    // Eight whole notes: a "4/1" note doubled by a pong mode, the longest delay there is.
-    int n = static_cast<int>(std::floor(8.0 * w + 0.5));
-    const int longest = 2 * static_cast<int>(4.0 * w + 0.5);
-    if (n < longest) n = longest;
-    if (n < 1) n = 1;
-    // calloc hands out zeroed storage (large blocks come as fresh zero pages, so even a
-    // long line costs little time here). On failure the line stays absent and the effect
-    // passes the dry signal until the tempo or the sample rate changes again.
-    DelayLine = static_cast<double*>(calloc(static_cast<size_t>(n), sizeof(double)));
-    if (DelayLine) lineLength = n;
+    const int n = LineSamplesFor(w);
+    // Clearing costs nothing here: with nothing written yet, ZeroUnwrittenReads hands the
+    // loops zeros wherever they read. When the storage cannot grow, the line stays absent
+    // and the effect passes the dry signal until the tempo or the sample rate changes again.
+    if (ReserveLine(n)) lineLength = n;
   }
   HandleParamChanged(kDelayRate);
+}
+
+void VSTCLASS::ZeroUnwrittenReads(int frames) {
+  const int length = lineLength;
+  if (lineWritten >= length) return;
+  // Every distance a tap may read at during this block: both delays (a crossfade ending
+  // inside the block makes the new one current) and their halves (tap B).
+  const int distances[4] = {currentDelay, newDelay, currentDelay / 2, newDelay / 2};
+  const int run = frames < length ? frames : length;
+  for (int distance : distances) {
+    // The tap reads positions start ... start + run - 1, around the ring.
+    int start = Behind(writePos, distance, length);
+    int left = run;
+    while (left > 0) {
+      const int end = start + left < length ? start + left : length;
+      const int from = start > lineWritten ? start : lineWritten;
+      if (end > from) memset(DelayLine + from, 0, static_cast<size_t>(end - from) * sizeof(double));
+      left -= end - start;
+      start = 0;
+    }
+  }
 }
 
 void VSTCLASS::GlidePan() {
@@ -157,8 +220,9 @@ void VSTCLASS::GlidePan() {
 void VSTCLASS::RenderAudio(double** inputs, double** outputs, int frameCount) {
   // Samples per whole note at the host's tempo, asked once per block. No tempo, or one so
   // slow (or a rate so high) that the line would exceed its bound, leaves no line.
-  double w = 4.0 * SamplesPerBeat();
-  if (!std::isfinite(w) || w <= 0.0 || w > kMaxWholeNoteSamples) w = 0.0;
+  const double tempo = HostTempo();
+  const double w = WholeNoteSamplesAt(tempo);
+  if (w > 0.0) lastTempo = tempo;
 
   if (!lineReady) {
     lineReady = true;
@@ -179,9 +243,15 @@ void VSTCLASS::RenderAudio(double** inputs, double** outputs, int frameCount) {
 
   // Without a line (no tempo, or no storage) the line is neither read nor written. The
   // delays never exceed the line by construction; the check keeps it that way for sure.
-  if (!DelayLine || currentDelay > lineLength || newDelay > lineLength) {
+  if (lineLength <= 0 || currentDelay > lineLength || newDelay > lineLength) {
     RenderDryOnly(in0, in1, out0, out1, frameCount);
     return;
+  }
+
+  ZeroUnwrittenReads(frameCount);
+  // The writes run on from writePos, which starts at 0 after a clear.
+  if (lineWritten < lineLength) {
+    lineWritten = frameCount < lineLength - lineWritten ? lineWritten + frameCount : lineLength;
   }
 
   int done = 0;
@@ -216,80 +286,12 @@ void VSTCLASS::RenderDryOnly(const double* in0, const double* in1, double* out0,
   }
 }
 
-namespace {
-
-// One idle frame: read the taps, feed the line, mix the outputs.
-struct IdleFrame {
-  double* line;
-  double feedback, wet, dry, panA, panB;
-
-  template <bool kPong>
-  inline __attribute__((always_inline)) void Run(const double* in0, const double* in1, double* out0,
-                                                 double* out1, int n, int w, int a, int b,
-                                                 double& sampleA, double& sampleB) const {
-    const double x0 = in0[n];
-    const double x1 = in1[n];
-    sampleA = line[a];
-    if (kPong) sampleB = line[b];
-    line[w] = (x0 + x1) * 0.5 + feedback * sampleA;
-    out0[n] = (panB * sampleB + panA * sampleA) * wet + dry * x0;
-    out1[n] = (panB * sampleA + panA * sampleB) * wet + dry * x1;
-  }
-};
-
-// Whether a tap at distance d reads, within a run of frames, no sample that another frame
-// of the same run writes: the tap reads the very sample being written (0 or the whole
-// line), or the read and write ranges do not meet on either side of the ring.
-inline bool TapIsIndependent(int d, int length, int run) {
-  return d == 0 || d == length || (d >= run && length - d >= run);
-}
-
-// A run of frames without wrap. When every tap is independent of the run's writes, the
-// frames are independent and the loop may be vectorized; the samples are the same either
-// way (no reassociation, no contraction: the effect is built with -ffp-contract=off).
-template <bool kPong>
-void IdleRunOfFrames(const IdleFrame& frame, const double* in0, const double* in1, double* out0,
-                     double* out1, int n0, int run, int length, int w, int a, int b, int distanceA,
-                     int distanceB, double& sampleA, double& sampleB) {
-  const bool independent = TapIsIndependent(distanceA, length, run) &&
-                           (!kPong || TapIsIndependent(distanceB, length, run));
-  if (independent) {
-    // The taps of the last frame, read before any frame of the run writes the line.
-    const double lastA = frame.line[a + run - 1];
-    const double lastB = kPong ? frame.line[b + run - 1] : sampleB;
-    const double heldB = sampleB;  // tap B of a single mode keeps its value
-#if defined(__clang__)
-#pragma clang loop vectorize(assume_safety)
-#elif defined(__GNUC__)
-#pragma GCC ivdep
-#endif
-    for (int i = 0; i < run; ++i) {
-      double frameA = 0.0;
-      double frameB = heldB;
-      frame.Run<kPong>(in0, in1, out0, out1, n0 + i, w + i, a + i, b + i, frameA, frameB);
-    }
-    sampleA = lastA;
-    sampleB = lastB;
-  } else {
-    for (int i = 0; i < run; ++i) {
-      frame.Run<kPong>(in0, in1, out0, out1, n0 + i, w + i, a + i, b + i, sampleA, sampleB);
-    }
-  }
-}
-
-}  // namespace
-
 void VSTCLASS::RenderIdle(const double* in0, const double* in1, double* out0, double* out1,
                           int frames) {
   const int length = lineLength;
   const bool pong = IsPongMode(positionMode);
-  IdleFrame frame;
-  frame.line = DelayLine;
-  frame.feedback = feedbackGain;
-  frame.wet = wetGain;
-  frame.dry = dryGain;
-  frame.panA = currentPan;
-  frame.panB = 1.0f - currentPan;
+  const VectorUnit unit = ActiveVectorUnit();
+  const SpanMix mix = {DelayLine, feedbackGain, wetGain, dryGain, currentPan, 1.0f - currentPan};
 
   // The write position and both read positions advance together; each wraps on its own.
   const int distanceA = newDelay;
@@ -302,19 +304,16 @@ void VSTCLASS::RenderIdle(const double* in0, const double* in1, double* out0, do
 
   int n = 0;
   while (n < frames) {
-    // Frames until the first of the three positions wraps: the inner loop then runs
-    // without any wrap test.
+    // Frames until the first of the three positions wraps: the span then runs without any
+    // wrap test.
     int run = frames - n;
     if (length - w < run) run = length - w;
     if (length - a < run) run = length - a;
     if (pong && length - b < run) run = length - b;
-    if (pong) {
-      IdleRunOfFrames<true>(frame, in0, in1, out0, out1, n, run, length, w, a, b, distanceA,
-                            distanceB, sampleA, sampleB);
-    } else {
-      IdleRunOfFrames<false>(frame, in0, in1, out0, out1, n, run, length, w, a, b, distanceA,
-                             distanceB, sampleA, sampleB);
-    }
+    const bool independent = TapIsIndependent(distanceA, length, run) &&
+                             (!pong || TapIsIndependent(distanceB, length, run));
+    const SpanIo io = {in0 + n, in1 + n, out0 + n, out1 + n};
+    RunIdleSpan(unit, pong, independent, mix, io, run, w, a, b, sampleA, sampleB);
     n += run;
     w += run;
     a += run;
@@ -330,7 +329,6 @@ void VSTCLASS::RenderIdle(const double* in0, const double* in1, double* out0, do
 
 void VSTCLASS::RenderCrossfade(const double* in0, const double* in1, double* out0, double* out1,
                                int frames) {
-  double* const line = DelayLine;
   const int length = lineLength;
   const int mode = positionMode;
   // Whether tap B was in use when the fade began (the settled mode's family) and whether
@@ -339,40 +337,58 @@ void VSTCLASS::RenderCrossfade(const double* in0, const double* in1, double* out
   const bool wasPong = IsPongMode(settledMode);
   const bool pong = IsPongMode(mode);
   const bool single = IsSingleMode(mode);
-  const double feedback = feedbackGain;
-  const double wet = wetGain;
-  const double dry = dryGain;
-  const double panA = currentPan;
-  const double panB = 1.0f - currentPan;
+  FadeTapB fadeB = FadeTapB::kHold;
+  if (pong) {
+    fadeB = wasPong ? FadeTapB::kCrossfade : FadeTapB::kFadeIn;
+  } else if (single && wasPong) {
+    fadeB = FadeTapB::kFadeOut;
+  }
+  const bool readsNewB = fadeB == FadeTapB::kCrossfade || fadeB == FadeTapB::kFadeIn;
+  const bool readsOldB = fadeB == FadeTapB::kCrossfade || fadeB == FadeTapB::kFadeOut;
+  const VectorUnit unit = ActiveVectorUnit();
+  const SpanMix mix = {DelayLine, feedbackGain, wetGain, dryGain, currentPan, 1.0f - currentPan};
   const float fadeLength = static_cast<float>(crossfadeLength);
 
   int w = writePos;
-  for (int n = 0; n < frames; ++n) {
-    --crossfadeCountdown;
-    // Weight of the old delay: (length - 1) / length on the first frame, 0 on the last.
-    const float old = static_cast<float>(crossfadeCountdown) / fadeLength;
-    const double wOld = old;
-    const double wNew = 1.0f - old;
-    const double newA = line[Behind(w, newDelay, length)];
-    const double oldA = line[Behind(w, currentDelay, length)];
-    tapA = wNew * newA + wOld * oldA;
-    if (pong) {
-      const double newB = line[Behind(w, newDelay / 2, length)];
-      if (wasPong) {
-        tapB = wNew * newB + wOld * line[Behind(w, currentDelay / 2, length)];
-      } else {
-        tapB = wNew * newB;  // fades in
-      }
-    } else if (single && wasPong) {
-      tapB = wOld * line[Behind(w, currentDelay / 2, length)];  // fades out
-    }
+  int newA = Behind(w, newDelay, length);
+  int oldA = Behind(w, currentDelay, length);
+  int newB = Behind(w, newDelay / 2, length);
+  int oldB = Behind(w, currentDelay / 2, length);
+  double sampleA = tapA;
+  double sampleB = tapB;
 
-    const double x0 = in0[n];
-    const double x1 = in1[n];
-    line[w] = (x0 + x1) * 0.5 + feedback * tapA;
-    if (++w >= length) w = 0;
-    out0[n] = (panB * tapB + panA * tapA) * wet + dry * x0;
-    out1[n] = (panB * tapA + panA * tapB) * wet + dry * x1;
+  int n = 0;
+  while (n < frames) {
+    // Frames until the first position in use wraps.
+    int run = frames - n;
+    if (length - w < run) run = length - w;
+    if (length - newA < run) run = length - newA;
+    if (length - oldA < run) run = length - oldA;
+    if (readsNewB && length - newB < run) run = length - newB;
+    if (readsOldB && length - oldB < run) run = length - oldB;
+    const bool independent = TapIsIndependent(newDelay, length, run) &&
+                             TapIsIndependent(currentDelay, length, run) &&
+                             (!readsNewB || TapIsIndependent(newDelay / 2, length, run)) &&
+                             (!readsOldB || TapIsIndependent(currentDelay / 2, length, run));
+    const SpanIo io = {in0 + n, in1 + n, out0 + n, out1 + n};
+    RunFadeSpan(unit, fadeB, independent, mix, io, run, w, newA, oldA, newB, oldB,
+                crossfadeCountdown, fadeLength, sampleA, sampleB);
+    crossfadeCountdown -= run;
+    n += run;
+    w += run;
+    newA += run;
+    oldA += run;
+    newB += run;
+    oldB += run;
+    // A position in use reaches the end exactly; one not in use may pass it, never by a
+    // whole line.
+    if (w >= length) w -= length;
+    if (newA >= length) newA -= length;
+    if (oldA >= length) oldA -= length;
+    if (newB >= length) newB -= length;
+    if (oldB >= length) oldB -= length;
   }
   writePos = w;
+  tapA = sampleA;
+  tapB = sampleB;
 }

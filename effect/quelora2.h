@@ -3,10 +3,11 @@
 // stereo field by a position mode and a width. Delay changes crossfade over 4410 samples,
 // pan changes glide by 0.05 per block.
 //
-// Threading: both overrides run under the plug-in lock. HandleParamChanged is reached from
-// the UI thread (host automation, editor, presets, chunks) and from RenderAudio on the audio
-// thread (after a resize); RenderAudio runs on the audio thread inside the processing
-// calls. The engine members below are touched only with that lock held.
+// Threading: the engine's overrides run under the plug-in lock. HandleParamChanged is reached
+// from the UI thread (host automation, editor, presets, chunks) and from RenderAudio on the
+// audio thread (after a resize); RenderAudio runs on the audio thread inside the processing
+// calls; HandleActivation on the UI thread (effMainsChanged). The engine members below are
+// touched only with that lock held.
 #pragma once
 
 #include <cstdint>
@@ -53,12 +54,17 @@ class VSTCLASS : public IPlugVST {
   // 192 kHz (2 304 000 samples; the line is then 18.4 M samples, 147 MB). A slower tempo
   // or a higher rate counts as no tempo: the effect passes the dry signal only.
   static constexpr double kMaxWholeNoteSamples = 4.0 * 60.0 * 192000.0 / 20.0;
+  // The tempo the line is prepared for at the first activation, before any is known.
+  static constexpr double kFirstTempoGuess = 120.0;
 
   // Constructing thread (entry point, under the construction lock).
   explicit VSTCLASS(audioMasterCallback hostCallback);
   // UI thread (effClose). Releases the delay line, then the adapter and the base.
   ~VSTCLASS() override;
 
+  // UI thread (effMainsChanged), lock held. Switching on gives the line storage for the
+  // tempo last seen (before any: kFirstTempoGuess) at the current sample rate.
+  void HandleActivation(bool active) override;
   // Takes the plug-in lock. Turns parameter index's value into engine settings and starts a
   // crossfade when the delay changes.
   void HandleParamChanged(int index) override;
@@ -70,7 +76,11 @@ class VSTCLASS : public IPlugVST {
 
   // Engine state, for tests and diagnostics (lock held).
   int LineLength() const { return lineLength; }
-  bool HasLine() const { return DelayLine != nullptr; }
+  bool HasLine() const { return lineLength > 0; }
+  // Samples the line's storage holds; it only grows, whatever lengths come later.
+  int LineCapacity() const { return lineCapacity; }
+  // Positions 0 ... LineWritten() - 1 were written since the line was last cleared.
+  int LineWritten() const { return lineWritten; }
   int CurrentDelay() const { return currentDelay; }
   int NewDelay() const { return newDelay; }
   int TargetDelay() const { return targetDelay; }
@@ -80,8 +90,20 @@ class VSTCLASS : public IPlugVST {
   double WholeNoteSamples() const { return wholeNoteSamples; }
 
  private:
-  // Sizes (or releases) the line for a whole note of w samples and applies the delay at once.
+  // Samples per whole note at tempo (BPM) and the current rate; 0 without a usable line.
+  double WholeNoteSamplesAt(double tempo) const;
+  // Line samples for a whole note of w samples.
+  static int LineSamplesFor(double w);
+  // Sizes the line for a whole note of w samples (none for 0), clears it and applies the
+  // delay at once. Storage is allocated only when the line outgrows every earlier length.
   void ResizeLine(double w);
+  // Gives the storage room for n samples, keeping what it has when that is enough. New
+  // storage is written through once here, so that the loops never fault a page in, and
+  // receives the samples written since the last clear.
+  bool ReserveLine(int n);
+  // A cleared line reads as zeros: positions beyond the written extent that this block's
+  // taps may read are zeroed before the block, so the loops see a zero-filled line.
+  void ZeroUnwrittenReads(int frames);
   // Constructing thread. Creates the editor, its background and its eight controls (in
   // drawing order: background, Delay Rate knob, Position buttons, Pan Width and Feedback
   // knobs, Dry and Wet Mix sliders, link area) and attaches it.
@@ -95,11 +117,18 @@ class VSTCLASS : public IPlugVST {
   // The dry path alone, while there is no usable line.
   void RenderDryOnly(const double* in0, const double* in1, double* out0, double* out1, int frames);
 
-  // The mono ring buffer of lineLength samples; null until the first block, while the host
-  // gives no tempo, and when its storage could not be allocated.
+  // The mono ring buffer: lineLength samples in use out of lineCapacity allocated. The length
+  // is 0 until the first block, while the host gives no tempo, and when the storage could not
+  // grow; the storage stays until destruction.
   double* DelayLine;
+  int lineCapacity;
+  // Extent written since the last clear (positions 0 ... lineWritten - 1; the writes run
+  // from position 0 on, so once it reaches lineLength every position holds a written sample).
+  int lineWritten;
   // Samples per whole note the line was last sized for (0: none).
   double wholeNoteSamples;
+  // The last tempo that gave a line (0: none yet).
+  double lastTempo;
   // This frame's samples at the full delay and at half the delay.
   double tapA;
   double tapB;

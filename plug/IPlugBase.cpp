@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "base/text_copy.h"
+#include "plug/sample_convert.h"
 
 namespace {
 
@@ -680,7 +681,7 @@ void IPlugBase::BindInputBuffersFloat(int first, int count, float** buffers, int
       const int n = frames < lane->scratch.Count() ? frames : lane->scratch.Count();
       double* scratch = lane->scratch.Items();
       if (host) {
-        for (int s = 0; s < n; ++s) scratch[s] = host[s];
+        WidenSamples(host, scratch, n);
       } else if (n > 0) {
         memset(scratch, 0, static_cast<size_t>(n) * sizeof(double));
       }
@@ -740,9 +741,9 @@ void IPlugBase::RunBlockFloatOutputs(int frames, bool accumulate) {
     const double* scratch = lane->scratch.Items();
     const int n = frames < lane->scratch.Count() ? frames : lane->scratch.Count();
     if (accumulate) {
-      for (int s = 0; s < n; ++s) target[s] += static_cast<float>(scratch[s]);
+      AddNarrowedSamples(scratch, target, n);
     } else {
-      for (int s = 0; s < n; ++s) target[s] = static_cast<float>(scratch[s]);
+      NarrowSamples(scratch, target, n);
     }
   }
 }
