@@ -25,13 +25,40 @@ if(QUELORA_FUZZ)
   # Instrument everything for coverage; the fuzzer main is linked into the fuzz targets only.
   add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g)
   add_link_options(-fsanitize=address,undefined)
+
+  # Coverage guidance into the PNG decoder needs a libpng built with the same
+  # instrumentation (scripts/build-libpng-fuzz.sh installs one here). The find module's
+  # cache entries are set outright, so a build folder configured before the library existed
+  # switches over too.
+  set(QUELORA_FUZZ_LIBPNG_PREFIX "${CMAKE_SOURCE_DIR}/.deps/fuzz" CACHE PATH
+      "Prefix of the instrumented static libpng used by fuzz builds")
+  if(EXISTS "${QUELORA_FUZZ_LIBPNG_PREFIX}/lib/libpng16.a")
+    foreach(_png_var PNG_LIBRARY PNG_LIBRARY_RELEASE PNG_LIBRARY_DEBUG)
+      set(${_png_var} "${QUELORA_FUZZ_LIBPNG_PREFIX}/lib/libpng16.a" CACHE FILEPATH "" FORCE)
+    endforeach()
+    set(PNG_PNG_INCLUDE_DIR "${QUELORA_FUZZ_LIBPNG_PREFIX}/include" CACHE PATH "" FORCE)
+  else()
+    message(WARNING "No instrumented libpng in ${QUELORA_FUZZ_LIBPNG_PREFIX}: the PNG fuzz "
+                    "target sees no coverage inside the decoder (scripts/build-libpng-fuzz.sh)")
+  endif()
 endif()
 
-# Adds a libFuzzer target (only in fuzz builds).
+# Adds a libFuzzer target (only in fuzz builds). Its committed seed corpus and dictionary
+# live in tests/fuzz/ (scripts/fuzz.sh and CI's short run use them).
 function(quelora_add_fuzzer name)
   if(QUELORA_FUZZ)
     add_executable(${name} ${ARGN})
     target_link_libraries(${name} PRIVATE quelora_framework)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    quelora_warnings(${name})
+  endif()
+endfunction()
+
+# Adds a program of the fuzz build that writes seed inputs (no fuzzer main).
+function(quelora_add_seed_generator name)
+  if(QUELORA_FUZZ)
+    add_executable(${name} ${ARGN})
+    target_link_libraries(${name} PRIVATE quelora_framework)
+    quelora_warnings(${name})
   endif()
 endfunction()

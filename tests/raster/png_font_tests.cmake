@@ -1,3 +1,5 @@
 quelora_add_test(raster_png_tests ${CMAKE_CURRENT_LIST_DIR}/png_test.cpp)
 quelora_add_test(raster_font_tests ${CMAKE_CURRENT_LIST_DIR}/font_test.cpp)
 quelora_add_fuzzer(fuzz_png ${CMAKE_CURRENT_LIST_DIR}/fuzz_png.cpp)
+quelora_add_fuzzer(fuzz_text ${CMAKE_CURRENT_LIST_DIR}/fuzz_text.cpp)
+quelora_add_seed_generator(fuzz_raster_seeds ${CMAKE_CURRENT_LIST_DIR}/fuzz_raster_seeds.cpp)

@@ -27,8 +27,18 @@ if(NOT WIN32 AND NOT QUELORA_FUZZ)
   set_tests_properties(vst_thread_stress PROPERTIES LABELS "unit;tsan" TIMEOUT 120)
 endif()
 
-# Arbitrary chunks and opcode sequences through in-process instances.
-quelora_add_fuzzer(fuzz_dispatcher ${CMAKE_CURRENT_LIST_DIR}/fuzz_dispatcher.cpp)
-if(TARGET fuzz_dispatcher)
-  target_link_libraries(fuzz_dispatcher PRIVATE quelora_effect)
-endif()
+# In-process fuzz targets through the host interface: dispatcher scripts, the chunk round
+# trip, typed values, and a hostile host interleaving everything; and the program that
+# writes their seeds (tests/fuzz/corpus).
+foreach(_fuzzer fuzz_dispatcher fuzz_chunk_roundtrip fuzz_param_text fuzz_hostile_host)
+  quelora_add_fuzzer(${_fuzzer} ${CMAKE_CURRENT_LIST_DIR}/${_fuzzer}.cpp
+                     ${CMAKE_CURRENT_LIST_DIR}/fuzz_host.cpp)
+endforeach()
+quelora_add_seed_generator(fuzz_vst_seeds ${CMAKE_CURRENT_LIST_DIR}/fuzz_vst_seeds.cpp
+                           ${CMAKE_CURRENT_LIST_DIR}/fuzz_host.cpp)
+foreach(_target fuzz_dispatcher fuzz_chunk_roundtrip fuzz_param_text fuzz_hostile_host
+        fuzz_vst_seeds)
+  if(TARGET ${_target})
+    target_link_libraries(${_target} PRIVATE quelora_effect)
+  endif()
+endforeach()
