@@ -34,10 +34,10 @@ foreach(_fuzzer fuzz_dispatcher fuzz_chunk_roundtrip fuzz_param_text fuzz_hostil
   quelora_add_fuzzer(${_fuzzer} ${CMAKE_CURRENT_LIST_DIR}/${_fuzzer}.cpp
                      ${CMAKE_CURRENT_LIST_DIR}/fuzz_host.cpp)
 endforeach()
-quelora_add_seed_generator(fuzz_vst_seeds ${CMAKE_CURRENT_LIST_DIR}/fuzz_vst_seeds.cpp
+quelora_add_seed_generator(vst_fuzz_seeds ${CMAKE_CURRENT_LIST_DIR}/vst_fuzz_seeds.cpp
                            ${CMAKE_CURRENT_LIST_DIR}/fuzz_host.cpp)
 foreach(_target fuzz_dispatcher fuzz_chunk_roundtrip fuzz_param_text fuzz_hostile_host
-        fuzz_vst_seeds)
+        vst_fuzz_seeds)
   if(TARGET ${_target})
     target_link_libraries(${_target} PRIVATE quelora_effect)
   endif()

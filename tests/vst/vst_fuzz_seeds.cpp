@@ -3,7 +3,7 @@
 // short), dispatcher scripts touching every opcode, hostile-host scripts, and typed
 // values of every parameter.
 //
-//   fuzz_vst_seeds OUTDIR    (writes OUTDIR/<target>/<seed>)
+//   vst_fuzz_seeds OUTDIR    (writes OUTDIR/<target>/<seed>)
 #include <cmath>
 #include <cstdio>
 #include <cstring>

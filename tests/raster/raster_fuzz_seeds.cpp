@@ -4,7 +4,7 @@
 // and texts for the text target (plain, several lines, UTF-8 of every length, malformed
 // sequences) with several font modes and text flags.
 //
-//   fuzz_raster_seeds OUTDIR    (writes OUTDIR/<target>/<seed>)
+//   raster_fuzz_seeds OUTDIR    (writes OUTDIR/<target>/<seed>)
 #include <png.h>
 
 #include <cstdio>
