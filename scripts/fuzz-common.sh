@@ -42,5 +42,5 @@ fuzz_seed_corpora() {
 
 # The coverage libFuzzer reports on its INITED (start) and DONE (end) lines: "cov/ft".
 fuzz_coverage() {
-  grep -m1 -E "$2 " "$1" | sed -E 's/.*cov: ([0-9]+) ft: ([0-9]+).*/\1\/\2/'
+  grep -m1 -E "$2 " "$1" | sed -E 's/.*cov: ([0-9]+) ft: ([0-9]+).*/\1\/\2/' || echo "?"
 }

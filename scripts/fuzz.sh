@@ -44,7 +44,7 @@ while read -r fuzzer; do
   fi
   # New coverage only goes back into the committed corpus.
   "$fuzzer" -merge=1 ${dict:+-dict="$dict"} "$corpus" "$work/new" >"$work/merge.log" 2>&1 || true
-  runs=$(grep -m1 'stat::number_of_executed_units' "$work/log" | awk '{print $2}')
+  runs=$(grep -m1 'stat::number_of_executed_units' "$work/log" | awk '{print $2}' || true)
   line="$name: ${runs:-?} executions, $(( ${runs:-0} / (MINUTES * 60) )) exec/s,"
   line+=" cov/ft $(fuzz_coverage "$work/log" INITED) -> $(fuzz_coverage "$work/log" DONE),"
   line+=" corpus $(ls "$corpus" | wc -l) files"
