@@ -39,13 +39,14 @@ while read -r fuzzer; do
   fi
   if ! "$fuzzer" "${args[@]}" "$work/new" "$corpus" >"$work/log" 2>&1; then
     echo "$name found a problem:"
-    grep -E "ERROR|SUMMARY|Test unit written" "$work/log" | head -n 5
+    grep -E "ERROR|SUMMARY|Test unit written" "$work/log" | head -n 5 || true
     failed=1
   fi
   # New coverage only goes back into the committed corpus.
   "$fuzzer" -merge=1 ${dict:+-dict="$dict"} "$corpus" "$work/new" >"$work/merge.log" 2>&1 || true
   runs=$(grep -m1 'stat::number_of_executed_units' "$work/log" | awk '{print $2}' || true)
-  line="$name: ${runs:-?} executions, $(( ${runs:-0} / (MINUTES * 60) )) exec/s,"
+  speed=$(grep -m1 'stat::average_exec_per_sec' "$work/log" | awk '{print $2}' || true)
+  line="$name: ${runs:-?} executions, ${speed:-?} exec/s,"
   line+=" cov/ft $(fuzz_coverage "$work/log" INITED) -> $(fuzz_coverage "$work/log" DONE),"
   line+=" corpus $(ls "$corpus" | wc -l) files"
   echo "$line" | tee -a "$RUN/summary.txt"
