@@ -10,7 +10,10 @@
 FUZZ_BUILD=${FUZZ_BUILD:-build-fuzz}
 
 fuzz_build() {
-  JOBS=${JOBS:-$(nproc)} bash scripts/build-libpng-fuzz.sh >/dev/null
+  # Without the source package (no network) the targets still build, against the
+  # system's libpng: the configure step then warns that the decoder is not instrumented.
+  JOBS=${JOBS:-$(nproc)} bash scripts/build-libpng-fuzz.sh >/dev/null ||
+    echo "warning: no instrumented libpng; fuzzing without coverage inside the decoder" >&2
   CC=clang CXX=clang++ cmake -S . -B "$FUZZ_BUILD" -DCMAKE_BUILD_TYPE=Debug -DQUELORA_FUZZ=ON >/dev/null
   cmake --build "$FUZZ_BUILD" -j"${JOBS:-$(nproc)}" >/dev/null
 }
