@@ -11,20 +11,23 @@ cmake --build build-asan -j"$JOBS" >/dev/null
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan -L unit --output-on-failure -j"$JOBS" | tail -n 3
 
-FUZZ_SECONDS=${FUZZ_SECONDS:-45}
-echo "== Fuzzing (${FUZZ_SECONDS} s per target)"
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DQUELORA_FUZZ=ON >/dev/null
-cmake --build build-fuzz -j"$JOBS" >/dev/null
-shopt -s nullglob
-for fuzzer in build-fuzz/tests/*/fuzz_*; do
-  [ -x "$fuzzer" ] || continue
+# Every fuzz target briefly on its committed seed corpus and dictionary (new inputs go to a
+# scratch corpus; scripts/fuzz.sh is the long run that merges back).
+FUZZ_SECONDS=${FUZZ_SECONDS:-20}
+echo "== Fuzzing (${FUZZ_SECONDS} s per target, from the committed corpus)"
+source scripts/fuzz-common.sh
+fuzz_build
+while read -r fuzzer; do
   name=$(basename "$fuzzer")
-  corpus="build-fuzz/corpus-$name"
-  mkdir -p "$corpus"
-  "$fuzzer" -max_total_time="$FUZZ_SECONDS" -print_final_stats=1 "$corpus" 2>"build-fuzz/$name.log" \
-    || { tail -n 40 "build-fuzz/$name.log"; echo "fuzzer $name found a problem"; exit 1; }
-  echo "$name: $(grep -m1 'stat::number_of_executed_units' "build-fuzz/$name.log" | awk '{print $2}') executions, nothing found"
-done
+  scratch="$FUZZ_BUILD/ci-corpus/$name"
+  mkdir -p "$scratch"
+  dict=$(fuzz_dict "$name")
+  "$fuzzer" -max_total_time="$FUZZ_SECONDS" -print_final_stats=1 -timeout=30 \
+    -artifact_prefix="$FUZZ_BUILD/" ${dict:+-dict="$dict"} "$scratch" "$(fuzz_corpus "$name")" \
+    2>"$FUZZ_BUILD/$name.log" \
+    || { tail -n 40 "$FUZZ_BUILD/$name.log"; echo "fuzzer $name found a problem"; exit 1; }
+  echo "$name: $(grep -m1 'stat::number_of_executed_units' "$FUZZ_BUILD/$name.log" | awk '{print $2}') executions, nothing found"
+done < <(fuzz_targets)
 
 echo "== ThreadSanitizer tests"
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DQUELORA_TSAN=ON -DQUELORA_BUILD_BENCH=OFF >/dev/null

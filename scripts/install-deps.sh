@@ -14,7 +14,8 @@ PACKAGES=(
   libx11-dev libxext-dev libxtst-dev
   libsndfile1-dev
   # Windows DLL: mingw-w64 cross compiler (posix threads), static zlib, wine for its tests,
-  # dpkg-dev for fetching libpng's source package (scripts/build-libpng-mingw.sh)
+  # dpkg-dev for fetching libpng's source package (scripts/build-libpng-mingw.sh, and
+  # scripts/build-libpng-fuzz.sh for the fuzz build)
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 dpkg-dev
   # X server for the editor tests, and a real host's plug-in scanner
   xvfb xauth x11-utils
