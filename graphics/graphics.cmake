@@ -2,6 +2,7 @@ target_sources(quelora_framework PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/IGraphics.cpp
   ${CMAKE_CURRENT_LIST_DIR}/graphics_drawing.cpp
   ${CMAKE_CURRENT_LIST_DIR}/editor_caches.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/editor_exchange.cpp
   ${CMAKE_CURRENT_LIST_DIR}/IControl.cpp
   ${CMAKE_CURRENT_LIST_DIR}/bitmap_control.cpp
   ${CMAKE_CURRENT_LIST_DIR}/knob_controls.cpp

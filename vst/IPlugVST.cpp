@@ -633,6 +633,9 @@ VstIntPtr IPlugVST::RenderEditorInto(void* buffer, VstIntPtr size) {
   const int height = editor->Height();
   if (width <= 0 || height <= 0) return 0;
   if (size != static_cast<VstIntPtr>(width) * height * 4) return 0;
+  // An open editor draws on its own thread without the plug-in lock: its mutex keeps the
+  // two drawings apart (it is held there for one pass at most).
+  MutexGuard editorGuard(editor->EditorMutex());
   editor->PrepareDrawing();
   LICE_SysBitmap* bitmap = editor->DrawBitmap();
   // The draw bitmap follows the editor size; should it not (it could not grow), nothing

@@ -85,11 +85,13 @@ void* IGraphicsX11::AttachToParentWindow(void* parent) {
   mPendingExpose = IRECT(0, 0, mWidth, mHeight);
   mLastClickValid = false;
   MarkAllControlsDirty();
+  // From here on the editor's work runs outside the plug-in lock and trades values with
+  // the plug-in at each pass.
+  SetWorksOutsidePluginLock(true);
 
   Display* display = mDisplay;
   const bool started = mThread.Start(
-      ConnectionNumber(mDisplay), mPlug ? mPlug->PluginLock() : nullptr, mFPS,
-      [this](bool tickDue) { return DoWork(tickDue); },
+      ConnectionNumber(mDisplay), mFPS, [this](bool tickDue) { return DoWork(tickDue); },
       [display]() { return XQLength(display); });
   // Without a thread the host's effEditIdle calls drive the editor (Idle()).
   if (!started) mIdleNextTickMs = NowMs();
@@ -162,6 +164,11 @@ void IGraphicsX11::CloseAndRelease(bool flushPendingEdit) {
   if (mThread.IsEditorThread()) return;
   mThread.Stop();
   MutexGuard guard(mPlug ? mPlug->PluginLock() : nullptr);
+  MutexGuard editorGuard(EditorMutex());
+  // The editor thread has ended: edits it queued but could not hand over go out now (or,
+  // at teardown, nowhere), and the controls work directly with the plug-in again.
+  SettleQueuedEdits(flushPendingEdit);
+  SetWorksOutsidePluginLock(false);
   if (flushPendingEdit && mPlug) {
     // A button still held when the window goes would leave the host inside an edit that
     // never ends: the release is delivered here instead.
@@ -181,8 +188,6 @@ void* IGraphicsX11::GetNativeWindow() {
 
 void IGraphicsX11::Idle() {
   if (!mDisplay || mThread.Running()) return;
-  MutexGuard guard(mPlug ? mPlug->PluginLock() : nullptr);
-  std::lock_guard<std::mutex> work(x11::EditorWorkMutex());
   const long long now = NowMs();
   const long long period = 1000 / (mFPS > 0 ? mFPS : 24);
   const bool tickDue = now >= mIdleNextTickMs;
@@ -193,8 +198,48 @@ void IGraphicsX11::Idle() {
 // ---------------------------------------------------------------------------------------
 // The editor thread's work.
 
+bool IGraphicsX11::LockEditorState() {
+  WDL_Mutex* editorMutex = EditorMutex();
+  return mThread.Acquire([editorMutex]() {
+    if (!editorMutex->TryLock()) return false;
+    if (x11::EditorWorkMutex().try_lock()) return true;
+    editorMutex->Unlock();
+    return false;
+  });
+}
+
+void IGraphicsX11::UnlockEditorState() {
+  x11::EditorWorkMutex().unlock();
+  EditorMutex()->Unlock();
+}
+
 bool IGraphicsX11::DoWork(bool tickDue) {
   if (!mDisplay) return false;
+  // 1. Input, a resize and a new value entry: the editor's own state, no plug-in lock.
+  // Edits made by the controls are queued.
+  if (!LockEditorState()) return true;
+  HandleInput();
+  UnlockEditorState();
+
+  // 2. The exchange: the plug-in lock is held only to trade values.
+  WDL_Mutex* pluginLock = mPlug ? mPlug->PluginLock() : nullptr;
+  if (pluginLock) {
+    if (!mThread.Acquire([pluginLock]() { return pluginLock->TryLock(); })) return true;
+    ExchangeWithPlugin();
+    if (tickDue && mGestureEndTicks > 0 && --mGestureEndTicks == 0) mPlug->FlushPendingParamEdit();
+    pluginLock->Unlock();
+  }
+
+  // 3. Drawing and showing it, again without the plug-in lock.
+  if (!LockEditorState()) return true;
+  ApplyExchangedValues();
+  Draw(tickDue);
+  const bool usable = !ConnectionLost();
+  UnlockEditorState();
+  return usable;
+}
+
+void IGraphicsX11::HandleInput() {
   while (!ConnectionLost() && XPending(mDisplay) > 0) {
     XEvent event;
     XNextEvent(mDisplay, &event);
@@ -207,6 +252,9 @@ bool IGraphicsX11::DoWork(bool tickDue) {
     mPendingExpose = IRECT(0, 0, mWidth, mHeight);
   }
   OpenPendingEntry();
+}
+
+void IGraphicsX11::Draw(bool tickDue) {
   if (!mPendingExpose.Empty()) {
     // Dirty controls are drawn along with the exposed area: rendering marks every control
     // drawn, so leaving them out here would lose their change.
@@ -216,17 +264,13 @@ bool IGraphicsX11::DoWork(bool tickDue) {
     if (CollectDirtyArea(&dirty)) area = area.Union(dirty);
     RenderArea(&area);
   }
-  if (tickDue) Tick();
+  if (tickDue) {
+    mTickCount.fetch_add(1);
+    IRECT dirty;
+    if (CollectDirtyArea(&dirty)) RenderArea(&dirty);
+  }
   FlushPresents();
   if (!ConnectionLost()) XFlush(mDisplay);
-  return !ConnectionLost();
-}
-
-void IGraphicsX11::Tick() {
-  mTickCount.fetch_add(1);
-  IRECT dirty;
-  if (CollectDirtyArea(&dirty)) RenderArea(&dirty);
-  if (mGestureEndTicks > 0 && --mGestureEndTicks == 0 && mPlug) mPlug->FlushPendingParamEdit();
 }
 
 void IGraphicsX11::FlushPresents() {
@@ -372,9 +416,9 @@ void IGraphicsX11::HandleEntryEvent(XEvent* event) {
       // The chosen item's value is taken exactly (no text parsing), inside one host edit
       // like a typed value.
       const int index = control->ParamIdx();
-      if (index >= 0 && mPlug) mPlug->HostBeginParamEdit(index);
+      if (index >= 0) BeginEdit(index);
       control->TakeEnteredValue(param->ToNormalized(value));
-      if (index >= 0 && mPlug) mPlug->HostEndParamEdit(index);
+      if (index >= 0) EndEdit(index);
       break;
     }
     case x11::X11ValueEntry::kDiscard:

@@ -4,7 +4,6 @@
 #include <poll.h>
 #include <unistd.h>
 
-#include "base/mutex.h"
 
 namespace x11 {
 
@@ -20,20 +19,18 @@ X11EditorThread::X11EditorThread()
       mConnectionFd(-1),
       mWakeRead(-1),
       mWakeWrite(-1),
-      mPluginLock(nullptr),
       mPeriod(std::chrono::milliseconds(41)) {}
 
 X11EditorThread::~X11EditorThread() { Stop(); }
 
-bool X11EditorThread::Start(int connectionFd, WDL_Mutex* pluginLock, int framesPerSecond,
-                            Work work, QueuedInput queued) {
-  if (Running() || connectionFd < 0 || !pluginLock || !work) return false;
+bool X11EditorThread::Start(int connectionFd, int framesPerSecond, Work work,
+                            QueuedInput queued) {
+  if (Running() || connectionFd < 0 || !work) return false;
   int fds[2];
   if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return false;
   mWakeRead = fds[0];
   mWakeWrite = fds[1];
   mConnectionFd = connectionFd;
-  mPluginLock = pluginLock;
   if (framesPerSecond <= 0) framesPerSecond = 24;
   mPeriod = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
       std::chrono::duration<double>(1.0 / framesPerSecond));
@@ -100,16 +97,18 @@ void X11EditorThread::WaitForWake(int timeoutMs) {
   }
 }
 
-bool X11EditorThread::AcquireLocks() {
-  while (!mStop.load()) {
-    if (mPluginLock->TryLock()) {
-      if (EditorWorkMutex().try_lock()) return true;
-      mPluginLock->Unlock();
-    }
+bool X11EditorThread::Acquire(const std::function<bool()>& tryLock) {
+  const bool mayGiveUp = IsEditorThread();
+  for (;;) {
+    if (mayGiveUp && mStop.load()) return false;
+    if (tryLock()) return true;
     // The holder is usually the audio thread for a block or another editor for a frame.
-    WaitForWake(1);
+    if (mWakeRead >= 0) {
+      WaitForWake(1);
+    } else {
+      poll(nullptr, 0, 1);
+    }
   }
-  return false;
 }
 
 void X11EditorThread::Run() {
@@ -137,10 +136,8 @@ void X11EditorThread::Run() {
     const bool input = ready > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR));
     const bool tickDue = Clock::now() >= nextTick;
     if (!input && !tickDue && !wake && !(watchConnection && mQueued && mQueued() > 0)) continue;
-    if (!AcquireLocks()) break;
     if (!mWork(tickDue)) watchConnection = false;
-    EditorWorkMutex().unlock();
-    mPluginLock->Unlock();
+    if (mStop.load()) break;
     if (tickDue) {
       nextTick += mPeriod;
       // After a stall (a long host call holding the lock) the frames are not caught up.
