@@ -123,6 +123,12 @@ void IGraphics::ApplyExchangedValues() {
   mExchange.FormatTexts(mPlug);
 }
 
+void IGraphics::CatchUpWithPlugin() {
+  if (!WorksOutsidePluginLock()) return;
+  ExchangeWithPlugin();
+  ApplyExchangedValues();
+}
+
 void IGraphics::BeginEdit(int paramIndex) {
   if (!mPlug) return;
   if (WorksOutsidePluginLock()) {

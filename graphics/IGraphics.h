@@ -92,6 +92,9 @@ class IGraphics {
   bool HasQueuedEdits() const { return mExchange.HasQueued(); }
   // The guard of the controls and bitmaps for host calls that draw the editor themselves.
   WDL_Mutex* EditorMutex() { return &mMutex; }
+  // A host call that draws the editor itself, plug-in lock and editor mutex held: a whole
+  // exchange and its values applied, so that the picture shows the current values.
+  void CatchUpWithPlugin();
 
   // Edits made by controls and the mouse routing (editor work path): sent to the plug-in
   // now (the caller holds the plug-in lock or takes it in there), or queued for the next

@@ -11,9 +11,11 @@
 //     editor work runs.
 //   NoteHostValue: any thread, plug-in lock held (a host call or the plug-in base).
 //   Queue, HasQueued, DropQueued, Taken*, ShownValue, ShownText, FormatTexts: the thread
-//     doing the editor's work (the editor thread), which alone owns that side.
-//   Exchange: the editor's work thread with the plug-in lock held, and nothing else: it is
-//     kept to copying values and calling the plug-in's edit entries.
+//     doing the editor's work (the editor thread), which alone owns that side, or a
+//     thread holding both the plug-in lock and the editor's mutex (a host call drawing
+//     the editor, the closing thread once the editor thread has ended).
+//   Exchange: the same threads with the plug-in lock held, and nothing else done under
+//     it: it is kept to copying values and calling the plug-in's edit entries.
 #pragma once
 
 #include <vector>

@@ -636,6 +636,7 @@ VstIntPtr IPlugVST::RenderEditorInto(void* buffer, VstIntPtr size) {
   // An open editor draws on its own thread without the plug-in lock: its mutex keeps the
   // two drawings apart (it is held there for one pass at most).
   MutexGuard editorGuard(editor->EditorMutex());
+  editor->CatchUpWithPlugin();
   editor->PrepareDrawing();
   LICE_SysBitmap* bitmap = editor->DrawBitmap();
   // The draw bitmap follows the editor size; should it not (it could not grow), nothing
