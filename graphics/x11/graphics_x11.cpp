@@ -21,6 +21,9 @@
 
 namespace {
 
+// Longest wait of an editor pass for the plug-in lock before it draws without exchanging.
+const int kExchangeWaitMs = 4;
+
 long long NowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
              std::chrono::steady_clock::now().time_since_epoch())
@@ -49,6 +52,7 @@ IGraphicsX11::IGraphicsX11(IPlugBase* owner, int width, int height, int frameRat
       mPointerX(0),
       mPointerY(0),
       mIdleNextTickMs(0),
+      mOwedTicks(0),
       mTickCount(0),
       mPresentCount(0) {}
 
@@ -84,6 +88,7 @@ void* IGraphicsX11::AttachToParentWindow(void* parent) {
   mPendingPresent = IRECT();
   mPendingExpose = IRECT(0, 0, mWidth, mHeight);
   mLastClickValid = false;
+  mOwedTicks = 0;
   MarkAllControlsDirty();
   // From here on the editor's work runs outside the plug-in lock and trades values with
   // the plug-in at each pass.
@@ -179,6 +184,7 @@ void IGraphicsX11::CloseAndRelease(bool flushPendingEdit) {
     mPlug->FlushPendingParamEdit();
   }
   mGestureEndTicks = 0;
+  mOwedTicks = 0;
   DestroyWindow();
 }
 
@@ -221,13 +227,22 @@ bool IGraphicsX11::DoWork(bool tickDue) {
   HandleInput();
   UnlockEditorState();
 
-  // 2. The exchange: the plug-in lock is held only to trade values.
+  // 2. The exchange: the plug-in lock is held only to trade values. It is only tried for a
+  // short while: when a host call keeps it longer, this pass draws what it has and the
+  // exchange is retried shortly (ticks missed meanwhile are owed to the countdown).
+  if (tickDue) ++mOwedTicks;
   WDL_Mutex* pluginLock = mPlug ? mPlug->PluginLock() : nullptr;
-  if (pluginLock) {
-    if (!mThread.Acquire([pluginLock]() { return pluginLock->TryLock(); })) return true;
+  if (pluginLock && mThread.TryFor([pluginLock]() { return pluginLock->TryLock(); },
+                                   kExchangeWaitMs)) {
     ExchangeWithPlugin();
-    if (tickDue && mGestureEndTicks > 0 && --mGestureEndTicks == 0) mPlug->FlushPendingParamEdit();
+    for (; mOwedTicks > 0; --mOwedTicks) {
+      if (mGestureEndTicks > 0 && --mGestureEndTicks == 0) mPlug->FlushPendingParamEdit();
+    }
     pluginLock->Unlock();
+  } else if (mThread.Stopping()) {
+    return true;
+  } else if (pluginLock) {
+    mThread.RetrySoon();
   }
 
   // 3. Drawing and showing it, again without the plug-in lock.

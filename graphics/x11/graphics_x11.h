@@ -5,7 +5,9 @@
 //      runs the in-place value entry (X11ValueEntry); the controls' edits are queued;
 //   2. trades values with the plug-in (IGraphics::ExchangeWithPlugin) with the plug-in
 //      lock held, and nothing else: the queued edits go out in order, the values pushed
-//      by the host come in, and on a timer tick the wheel gesture-end countdown runs;
+//      by the host come in, and on a timer tick the wheel gesture-end countdown runs. The
+//      lock is only tried for a few milliseconds; a pass that does not get it draws what
+//      it has and the exchange follows shortly;
 //   3. applies the values, renders what is dirty (every tick of the redraw timer at the
 //      editor frame rate, 24 per second, and exposed areas) and shows it.
 // Steps 1 and 3 hold the editor's mutex and the process-wide editor-work lock, never the
@@ -144,6 +146,8 @@ class IGraphicsX11 : public IGraphics {
   int mPointerX, mPointerY;
   // Idle fallback (no editor thread): time of the next due tick, in milliseconds.
   long long mIdleNextTickMs;
+  // Timer ticks not yet counted against the gesture-end countdown (editor thread).
+  int mOwedTicks;
   std::atomic<long> mTickCount;
   std::atomic<long> mPresentCount;
 };

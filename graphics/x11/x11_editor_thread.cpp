@@ -2,10 +2,16 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <time.h>
 #include <unistd.h>
 
 
 namespace x11 {
+
+namespace {
+// Pause before a pass that retries work that had to wait (RetrySoon).
+const int kRetryMs = 2;
+}  // namespace
 
 std::mutex& EditorWorkMutex() {
   static std::mutex mutex;
@@ -16,6 +22,7 @@ X11EditorThread::X11EditorThread()
     : mThread(),
       mStarted(false),
       mStop(false),
+      mRetrySoon(false),
       mConnectionFd(-1),
       mWakeRead(-1),
       mWakeWrite(-1),
@@ -97,6 +104,19 @@ void X11EditorThread::WaitForWake(int timeoutMs) {
   }
 }
 
+bool X11EditorThread::TryFor(const std::function<bool()>& tryLock, int maxMs) {
+  const bool mayGiveUp = IsEditorThread();
+  const std::chrono::steady_clock::time_point end =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMs);
+  for (;;) {
+    if (mayGiveUp && mStop.load()) return false;
+    if (tryLock()) return true;
+    if (std::chrono::steady_clock::now() >= end) return false;
+    const timespec pause = {0, 200000};
+    nanosleep(&pause, nullptr);
+  }
+}
+
 bool X11EditorThread::Acquire(const std::function<bool()>& tryLock) {
   const bool mayGiveUp = IsEditorThread();
   for (;;) {
@@ -123,6 +143,7 @@ void X11EditorThread::Run() {
           std::chrono::duration_cast<std::chrono::microseconds>(nextTick - now).count() / 1000 + 1);
     }
     if (watchConnection && mQueued && mQueued() > 0) timeoutMs = 0;
+    if (mRetrySoon && timeoutMs > kRetryMs) timeoutMs = kRetryMs;
     pollfd fds[2] = {{watchConnection ? mConnectionFd : -1, POLLIN, 0}, {mWakeRead, POLLIN, 0}};
     const int ready = poll(fds, 2, timeoutMs);
     if (mStop.load()) break;
@@ -135,7 +156,11 @@ void X11EditorThread::Run() {
     }
     const bool input = ready > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR));
     const bool tickDue = Clock::now() >= nextTick;
-    if (!input && !tickDue && !wake && !(watchConnection && mQueued && mQueued() > 0)) continue;
+    const bool retry = mRetrySoon;
+    mRetrySoon = false;
+    if (!input && !tickDue && !wake && !retry && !(watchConnection && mQueued && mQueued() > 0)) {
+      continue;
+    }
     if (!mWork(tickDue)) watchConnection = false;
     if (mStop.load()) break;
     if (tickDue) {

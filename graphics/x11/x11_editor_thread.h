@@ -57,6 +57,12 @@ class X11EditorThread {
   // Calls tryLock until it succeeds (true) or, on the editor thread, until a stop was
   // requested (false). Between tries the thread waits a millisecond (or for a wake-up).
   bool Acquire(const std::function<bool()>& tryLock);
+  // Calls tryLock every 200 microseconds until it succeeds (true), maxMs have passed or, on
+  // the editor thread, a stop was requested (false).
+  bool TryFor(const std::function<bool()>& tryLock, int maxMs);
+  // Editor thread: the next pass comes within a couple of milliseconds even without input
+  // or a due tick (work that could not be done yet).
+  void RetrySoon() { mRetrySoon = true; }
   // True once a stop was requested (any thread).
   bool Stopping() const { return mStop.load(); }
 
@@ -69,6 +75,8 @@ class X11EditorThread {
   pthread_t mThread;
   bool mStarted;
   std::atomic<bool> mStop;
+  // Editor thread only.
+  bool mRetrySoon;
   int mConnectionFd;
   int mWakeRead, mWakeWrite;
   std::chrono::steady_clock::duration mPeriod;
