@@ -5,7 +5,7 @@
 // minor page faults on the audio thread. A memcpy timed in the same loop shows the stalls
 // this machine imposes on any running thread.
 //
-//   realtime_bench [module.so] [--quick]
+//   realtime_bench [module.so] [--quick] [--only steady|cold|step|ramp|program|editor]
 //
 // The editor scenarios need an X server (DISPLAY); without one they are left out. The
 // host callback below neither allocates nor locks: the numbers are the plug-in's own.
@@ -278,6 +278,9 @@ int LinePassBlocks(int frames) { return BlocksFor(17.0, frames); }
 
 struct Options {
   bool quick = false;
+  // Empty: every scenario.
+  std::string only;
+  bool Wants(const char* scenario) const { return only.empty() || only == scenario; }
 };
 
 void Steady(int frames, const Options& o) {
@@ -448,6 +451,8 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--quick") == 0) {
       options.quick = true;
+    } else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) {
+      options.only = argv[++i];
     } else {
       module = argv[i];
     }
@@ -471,13 +476,15 @@ int main(int argc, char** argv) {
               "thread; cpy*: a 16 KB memcpy in the same loop (cpy50: copies over 50 us)\n\n");
   PrintHeader();
   for (int frames : {64, 512}) {
-    Steady(frames, options);
-    ColdStart(frames, options);
-    TempoStep(frames, options);
-    TempoRamp(frames, options);
-    ProgramChanges(frames, options);
-    EditorRun(frames, false, options);
-    EditorRun(frames, true, options);
+    if (options.Wants("steady")) Steady(frames, options);
+    if (options.Wants("cold")) ColdStart(frames, options);
+    if (options.Wants("step")) TempoStep(frames, options);
+    if (options.Wants("ramp")) TempoRamp(frames, options);
+    if (options.Wants("program")) ProgramChanges(frames, options);
+    if (options.Wants("editor")) {
+      EditorRun(frames, false, options);
+      EditorRun(frames, true, options);
+    }
   }
   if (gDisplay) XCloseDisplay(gDisplay);
   return 0;
