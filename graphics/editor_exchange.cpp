@@ -54,6 +54,7 @@ void EditorExchange::Exchange(IPlugBase* plug) {
         // The control already shows its own value; an older host value must not undo it.
         if (change.index >= 0 && static_cast<size_t>(change.index) < mPushed.size()) {
           mPushed[static_cast<size_t>(change.index)] = 0;
+          DropTaken(change.index);
         }
         break;
       case kEndEdit:
@@ -66,11 +67,13 @@ void EditorExchange::Exchange(IPlugBase* plug) {
   }
   mQueue.clear();
 
-  mTakenIndex.clear();
-  mTakenValue.clear();
+  // Values taken earlier but not applied yet (a host call drew the editor in between) stay;
+  // a newer value of the same parameter replaces its entry, so the lists never outgrow the
+  // parameter count they were sized for.
   for (size_t i = 0; i < mPushed.size(); ++i) {
     if (!mPushed[i]) continue;
     mPushed[i] = 0;
+    DropTaken(static_cast<int>(i));
     mTakenIndex.push_back(static_cast<int>(i));
     mTakenValue.push_back(mPushedValue[i]);
   }
@@ -79,6 +82,15 @@ void EditorExchange::Exchange(IPlugBase* plug) {
     if (!param) continue;
     mShownValue[i] = param->current;
     mExchanged[i] = 1;
+  }
+}
+
+void EditorExchange::DropTaken(int index) {
+  for (size_t t = 0; t < mTakenIndex.size(); ++t) {
+    if (mTakenIndex[t] != index) continue;
+    mTakenIndex.erase(mTakenIndex.begin() + static_cast<long>(t));
+    mTakenValue.erase(mTakenValue.begin() + static_cast<long>(t));
+    return;
   }
 }
 

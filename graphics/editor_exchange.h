@@ -73,6 +73,9 @@ class EditorExchange {
     char text[IParam::kFormatBufferSize];
   };
 
+  // Forgets a taken, not yet applied value of that parameter.
+  void DropTaken(int index);
+
   // Editor side.
   std::vector<Change> mQueue;
   std::vector<int> mTakenIndex;

@@ -243,6 +243,8 @@ bool IGraphicsX11::DoWork(bool tickDue) {
     return true;
   } else if (pluginLock) {
     mThread.RetrySoon();
+  } else {
+    mOwedTicks = 0;
   }
 
   // 3. Drawing and showing it, again without the plug-in lock.

@@ -398,11 +398,12 @@ class WindowLikeEditor : public IGraphicsOffscreen {
   }
   // One pass of a window's editor thread: the exchange under the lock, the rest without.
   void Pass() {
-    {
-      MutexGuard guard(Owner()->PluginLock());
-      ExchangeWithPlugin();
-    }
+    ExchangeOnly();
     ApplyExchangedValues();
+  }
+  void ExchangeOnly() {
+    MutexGuard guard(Owner()->PluginLock());
+    ExchangeWithPlugin();
   }
 };
 
@@ -487,6 +488,16 @@ TEST_F(EditorExchangeTest, HostValuesArriveAtTheExchangeAndNeverUndoANewerEdit) 
   HostSets(2, 0.4);
   editor->Pass();
   EXPECT_EQ(controls[2]->Value(), 0.4);
+
+  // Two exchanges before the values are applied (a host call drew the editor in between)
+  // lose nothing.
+  HostSets(1, 0.0);
+  editor->ExchangeOnly();
+  HostSets(3, 1.0);
+  editor->ExchangeOnly();
+  editor->ApplyExchangedValues();
+  EXPECT_EQ(controls[1]->Value(), 0.0);
+  EXPECT_EQ(controls[3]->Value(), 1.0);
 }
 
 TEST_F(EditorExchangeTest, DisplayTextsShowTheExchangedValueWithoutTheLock) {
