@@ -86,7 +86,7 @@ class SlowPaintControl : public IControl {
   bool Paint(IGraphics*) override {
     if (armed.load()) {
       started = true;
-      SleepMs(400);
+      SleepMs(600);
       finished = true;
     }
     return true;
@@ -132,7 +132,7 @@ TEST(X11EditorThreads, AudioAndHostCallsNeverWaitForARepaint) {
     plug.ParamAt(2)->SetFromNormalized(0.3);
     editor->PushParamValueToControls(2, 0.3, true);
   }
-  EXPECT_LT(MillisecondsSince(start), 150);
+  EXPECT_LT(MillisecondsSince(start), 300);
   EXPECT_FALSE(slow->finished.load());
   ASSERT_TRUE(WaitUntil([&] { return slow->finished.load(); }));
   slow->armed = false;
