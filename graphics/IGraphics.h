@@ -18,7 +18,9 @@
 // applies what it got in ApplyExchangedValues (no plug-in lock), so that rendering,
 // measuring text and talking to the window system never hold the plug-in lock. The
 // editor's own mutex (EditorMutex) guards the controls and bitmaps against the few host
-// calls that draw the editor themselves; lock order: plug-in lock, then editor mutex.
+// calls that draw the editor themselves. Lock order: plug-in lock, then editor mutex; a
+// platform's editor thread that holds the editor mutex only tries the plug-in lock, for a
+// bounded time, so it never waits for such a host call.
 // The image and font caches (FetchBitmap, CutOutBitmap, FontForText) take their own cache
 // mutex for every lookup and insertion, because several plug-in instances in one process
 // share them.
@@ -90,6 +92,11 @@ class IGraphics {
   void ApplyExchangedValues();
   // Edits are waiting for the next exchange (editor work path).
   bool HasQueuedEdits() const { return mExchange.HasQueued(); }
+  // Edits or pushed values wait for an exchange or to be applied (plug-in lock and editor
+  // mutex held).
+  bool ExchangePending() const {
+    return mExchange.HasQueued() || mExchange.HasPushed() || mExchange.TakenCount() > 0;
+  }
   // The guard of the controls and bitmaps for host calls that draw the editor themselves.
   WDL_Mutex* EditorMutex() { return &mMutex; }
   // A host call that draws the editor itself, plug-in lock and editor mutex held: a whole

@@ -32,6 +32,13 @@ void EditorExchange::NoteHostValue(int index, double normalized) {
   mPushed[static_cast<size_t>(index)] = 1;
 }
 
+bool EditorExchange::HasPushed() const {
+  for (char pushed : mPushed) {
+    if (pushed) return true;
+  }
+  return false;
+}
+
 void EditorExchange::Queue(ChangeKind kind, int index, double value) {
   mQueue.push_back(Change{kind, index, value});
 }

@@ -37,6 +37,8 @@ class EditorExchange {
 
   // A value pushed to the controls of that parameter (normalized). Plug-in lock held.
   void NoteHostValue(int index, double normalized);
+  // Some value was pushed since the last exchange. Plug-in lock held.
+  bool HasPushed() const;
 
   // An edit made by a control. Editor work thread.
   void Queue(ChangeKind kind, int index, double value = 0.0);

@@ -221,39 +221,42 @@ void IGraphicsX11::UnlockEditorState() {
 
 bool IGraphicsX11::DoWork(bool tickDue) {
   if (!mDisplay) return false;
-  // 1. Input, a resize and a new value entry: the editor's own state, no plug-in lock.
-  // Edits made by the controls are queued.
+  // The editor's own state stays locked for the whole pass, so that whoever looks at it
+  // between passes (a host call drawing the editor) sees no half-done work. The plug-in
+  // lock is only tried inside, for a bounded time: a thread holding it while it waits for
+  // the editor's mutex is never waited for in return.
   if (!LockEditorState()) return true;
-  HandleInput();
-  UnlockEditorState();
 
-  // 2. The exchange: the plug-in lock is held only to trade values. It is only tried for a
-  // short while: when a host call keeps it longer, this pass draws what it has and the
-  // exchange is retried shortly (ticks missed meanwhile are owed to the countdown).
-  if (tickDue) ++mOwedTicks;
+  // 1. Input, a resize and a new value entry. Edits made by the controls are queued.
+  HandleInput();
+
+  // 2. The exchange: the plug-in lock is held only to trade values. When a host call keeps
+  // it longer than a few milliseconds, this pass draws what it has and the exchange is
+  // retried shortly. Ticks missed meanwhile still count down the gesture end: those from
+  // earlier passes before this pass's edits are handed over (so that they cannot shorten a
+  // countdown those edits start), this pass's tick after them, as it always was.
   WDL_Mutex* pluginLock = mPlug ? mPlug->PluginLock() : nullptr;
   if (pluginLock && mThread.TryFor([pluginLock]() { return pluginLock->TryLock(); },
                                    kExchangeWaitMs)) {
+    for (; mOwedTicks > 0; --mOwedTicks) CountDownGestureEnd();
     ExchangeWithPlugin();
-    for (; mOwedTicks > 0; --mOwedTicks) {
-      if (mGestureEndTicks > 0 && --mGestureEndTicks == 0) mPlug->FlushPendingParamEdit();
-    }
+    if (tickDue) CountDownGestureEnd();
     pluginLock->Unlock();
-  } else if (mThread.Stopping()) {
-    return true;
-  } else if (pluginLock) {
+  } else if (pluginLock && !mThread.Stopping()) {
+    if (tickDue) ++mOwedTicks;
     mThread.RetrySoon();
-  } else {
-    mOwedTicks = 0;
   }
 
-  // 3. Drawing and showing it, again without the plug-in lock.
-  if (!LockEditorState()) return true;
+  // 3. Drawing and showing it, without the plug-in lock.
   ApplyExchangedValues();
   Draw(tickDue);
   const bool usable = !ConnectionLost();
   UnlockEditorState();
   return usable;
+}
+
+void IGraphicsX11::CountDownGestureEnd() {
+  if (mGestureEndTicks > 0 && --mGestureEndTicks == 0 && mPlug) mPlug->FlushPendingParamEdit();
 }
 
 void IGraphicsX11::HandleInput() {

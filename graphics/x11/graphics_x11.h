@@ -10,9 +10,11 @@
 //      it has and the exchange follows shortly;
 //   3. applies the values, renders what is dirty (every tick of the redraw timer at the
 //      editor frame rate, 24 per second, and exposed areas) and shows it.
-// Steps 1 and 3 hold the editor's mutex and the process-wide editor-work lock, never the
-// plug-in lock, so the audio thread and the host's parameter calls never wait for
-// drawing or the X server. Hosts that call effEditIdle and hosts that never do get the
+// The whole pass holds the editor's mutex and the process-wide editor-work lock; the
+// plug-in lock is held only in step 2, and only tried there for a bounded time. So the
+// audio thread and the host's parameter calls never wait for drawing or the X server,
+// and a host thread that holds the plug-in lock while it waits for the editor's mutex
+// (the picture call) only waits for the pass to end. Hosts that call effEditIdle and hosts that never do get the
 // same editor. Only that thread touches the connection while it runs: the window is made
 // on the opening thread before the thread starts and destroyed after it has been joined,
 // so the connection is never used by two threads at once.
@@ -110,6 +112,8 @@ class IGraphicsX11 : public IGraphics {
   // Step 1 and step 3 (editor state locked).
   void HandleInput();
   void Draw(bool tickDue);
+  // One tick of the wheel gesture-end countdown (plug-in lock held).
+  void CountDownGestureEnd();
   void HandleEvent(XEvent* event);
   void HandleEditorButton(XButtonEvent* event, bool press);
   void HandleEntryEvent(XEvent* event);

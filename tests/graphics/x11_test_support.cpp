@@ -205,5 +205,5 @@ bool LockedClean(IGraphics* editor) {
   MutexGuard guard(editor->Owner()->PluginLock());
   MutexGuard editorGuard(editor->EditorMutex());
   IRECT dirty;
-  return !editor->CollectDirtyArea(&dirty);
+  return !editor->CollectDirtyArea(&dirty) && !editor->ExchangePending();
 }
