@@ -120,7 +120,13 @@ void IControl::MarkDirty(bool pushToPlug) {
     mValue = mClampLo;
   }
   mDirty = true;
-  if (pushToPlug && mPlug && mParamIdx >= 0) mPlug->SetParamFromEditor(mParamIdx, mValue);
+  if (!pushToPlug || !mPlug || mParamIdx < 0) return;
+  IGraphics* graphics = Graphics();
+  if (graphics) {
+    graphics->SendValue(mParamIdx, mValue);
+  } else {
+    mPlug->SetParamFromEditor(mParamIdx, mValue);
+  }
 }
 
 void IControl::AskForValue() {
@@ -138,17 +144,8 @@ void IControl::FinishValueEntry() {
 bool IControl::FormatValueText(char* out, int outSize) const {
   if (!out || outSize < 1) return false;
   out[0] = 0;
-  IParam* param = Param();
-  if (!param) return false;
-  char display[IParam::kFormatBufferSize];
-  {
-    // The host may set parameters from another thread; read under the plug-in lock.
-    MutexGuard guard(mPlug->PluginLock());
-    param->FormatForHost(param->current, false, display, sizeof(display));
-  }
-  if (!display[0]) return false;
-  std::snprintf(out, static_cast<size_t>(outSize), "%s%s", display, param->UnitLabel());
-  return true;
+  IGraphics* graphics = Graphics();
+  return graphics && graphics->ShownParamText(mParamIdx, out, outSize);
 }
 
 void IControl::PaintValueText(IGraphics* graphics, IText* text) {

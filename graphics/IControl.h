@@ -2,9 +2,10 @@
 // (0 ... 1) mirroring one parameter of the plug-in, dirty tracking and the default
 // reactions to mouse, wheel and keys.
 //
-// Threading: controls live on the editor's user-interface thread. TakeHostValue is also
-// reached from the plug-in base with the plug-in lock held (host parameter changes,
-// preset recalls); MarkDirty (push) takes that lock inside SetParamFromEditor.
+// Threading: controls live on the thread doing the editor's work. TakeHostValue comes
+// from the editor (ApplyExchangedValues) or, without an open window, from the plug-in base
+// with the plug-in lock held (host parameter changes, preset recalls); MarkDirty (push)
+// hands the value to the editor (IGraphics::SendValue), which sends or queues it.
 #pragma once
 
 #include "graphics/graphics_types.h"
@@ -44,7 +45,7 @@ class IControl {
   virtual void SetDisabled(bool disabled);
   virtual bool ContainsPoint(int x, int y) const { return mTargetRECT.Contains(x, y); }
   // Clamps the value (NaN becomes the low clamp), marks dirty and, with push, sends the
-  // value to the plug-in (SetParamFromEditor, which takes the plug-in lock).
+  // value to the plug-in through the editor (IGraphics::SendValue).
   virtual void MarkDirty(bool pushToPlug);
   virtual void MarkDrawn() {
     mDirty = mRedraw;
@@ -87,8 +88,8 @@ class IControl {
   const char* Tooltip() const { return mTooltip; }
 
  protected:
-  // Writes the parameter's display text plus its unit label into out; false when there
-  // is nothing to show.
+  // Writes the parameter's display text plus its unit label, as the editor shows it, into
+  // out; false when there is nothing to show.
   bool FormatValueText(char* out, int outSize) const;
   // Draws the value text centred into the bottom text->mSize pixels of the rectangle.
   void PaintValueText(IGraphics* graphics, IText* text);

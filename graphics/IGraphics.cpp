@@ -32,7 +32,8 @@ IGraphics::IGraphics(IPlugBase* owner, int width, int height, int frameRate)
       mShowTooltips(false),
       mStrict(true),
       mLastClickRight(false),
-      mShowControlBounds(false) {}
+      mShowControlBounds(false),
+      mOutsideLock(false) {}
 
 IGraphics::~IGraphics() {
   mControls.DeleteAllItems();
@@ -76,10 +77,128 @@ void IGraphics::PushParamValueToControls(int paramIndex, double value, bool isNo
     if (!param) return;
     value = param->ToNormalized(value);
   }
+  if (WorksOutsidePluginLock()) {
+    mExchange.NoteHostValue(paramIndex, value);
+    return;
+  }
   for (int i = 0; i < mControls.ItemCount(); ++i) {
     IControl* control = mControls.ItemAt(i);
     if (control->ParamIdx() == paramIndex) control->TakeHostValue(value);
   }
+}
+
+void IGraphics::SetWorksOutsidePluginLock(bool on) {
+  if (on) mExchange.Prepare(mPlug ? mPlug->ParamCount() : 0);
+  mOutsideLock.store(on, std::memory_order_release);
+}
+
+void IGraphics::SettleQueuedEdits(bool flush) {
+  if (flush && mPlug) {
+    MutexGuard guard(mPlug->PluginLock());
+    mExchange.Exchange(mPlug);
+    // Values pushed while the window was open still reach the controls, so a window
+    // opened again shows them.
+    ApplyExchangedValues();
+  } else {
+    mExchange.DropQueued();
+  }
+}
+
+void IGraphics::ExchangeWithPlugin() {
+  if (mPlug) mExchange.Exchange(mPlug);
+}
+
+void IGraphics::ApplyExchangedValues() {
+  for (int i = 0; i < mExchange.TakenCount(); ++i) {
+    const int paramIndex = mExchange.TakenIndex(i);
+    const double value = mExchange.TakenValue(i);
+    for (int c = 0; c < mControls.ItemCount(); ++c) {
+      IControl* control = mControls.ItemAt(c);
+      if (control->ParamIdx() == paramIndex) control->TakeHostValue(value);
+    }
+  }
+  mExchange.ClearTaken();
+  // Every change of a value reaches the controls as a pushed value (which marks them
+  // dirty), so the texts only need to be current when they are drawn.
+  mExchange.FormatTexts(mPlug);
+}
+
+void IGraphics::CatchUpWithPlugin() {
+  if (!WorksOutsidePluginLock()) return;
+  ExchangeWithPlugin();
+  ApplyExchangedValues();
+}
+
+void IGraphics::BeginEdit(int paramIndex) {
+  if (!mPlug) return;
+  if (WorksOutsidePluginLock()) {
+    mExchange.Queue(EditorExchange::kBeginEdit, paramIndex);
+  } else {
+    mPlug->HostBeginParamEdit(paramIndex);
+  }
+}
+
+void IGraphics::BeginEditOnce(int paramIndex) {
+  if (!mPlug) return;
+  if (WorksOutsidePluginLock()) {
+    mExchange.Queue(EditorExchange::kBeginEditOnce, paramIndex);
+  } else {
+    mPlug->HostBeginParamEditOnce(paramIndex);
+  }
+}
+
+void IGraphics::SendValue(int paramIndex, double normalized) {
+  if (!mPlug) return;
+  if (WorksOutsidePluginLock()) {
+    mExchange.Queue(EditorExchange::kSetValue, paramIndex, normalized);
+  } else {
+    mPlug->SetParamFromEditor(paramIndex, normalized);
+  }
+}
+
+void IGraphics::EndEdit(int paramIndex) {
+  if (!mPlug) return;
+  if (WorksOutsidePluginLock()) {
+    mExchange.Queue(EditorExchange::kEndEdit, paramIndex);
+  } else {
+    mPlug->HostEndParamEdit(paramIndex);
+  }
+}
+
+void IGraphics::EndEditSoon(int paramIndex) {
+  if (!mPlug) return;
+  if (WorksOutsidePluginLock()) {
+    mExchange.Queue(EditorExchange::kEndEditSoon, paramIndex);
+  } else {
+    mPlug->EndParamEditSoon(paramIndex);
+  }
+}
+
+bool IGraphics::ShownParamValue(int paramIndex, double* value) {
+  IParam* param = mPlug ? mPlug->ParamAt(paramIndex) : nullptr;
+  if (!param || !value) return false;
+  if (WorksOutsidePluginLock()) return mExchange.ShownValue(paramIndex, value);
+  MutexGuard guard(mPlug->PluginLock());
+  *value = param->current;
+  return true;
+}
+
+bool IGraphics::ShownParamText(int paramIndex, char* out, int outSize) {
+  if (!out || outSize < 1) return false;
+  out[0] = 0;
+  IParam* param = mPlug ? mPlug->ParamAt(paramIndex) : nullptr;
+  if (!param) return false;
+  char display[IParam::kFormatBufferSize];
+  if (WorksOutsidePluginLock()) {
+    std::snprintf(display, sizeof(display), "%s", mExchange.ShownText(paramIndex));
+  } else {
+    // The host may set parameters from another thread; read under the plug-in lock.
+    MutexGuard guard(mPlug->PluginLock());
+    param->FormatForHost(param->current, false, display, sizeof(display));
+  }
+  if (!display[0]) return false;
+  std::snprintf(out, static_cast<size_t>(outSize), "%s%s", display, param->UnitLabel());
+  return true;
 }
 
 void IGraphics::MarkAllControlsDirty() {
@@ -186,7 +305,7 @@ void IGraphics::MousePressed(int x, int y, const IMouseMod* mod) {
   mMouseY = y;
   mLastClickRight = mod->R;
   const int param = control->ParamIdx();
-  if (param >= 0 && mPlug) mPlug->HostBeginParamEdit(param);
+  if (param >= 0) BeginEdit(param);
   control->HandlePress(x, y, mod);
 }
 
@@ -200,7 +319,7 @@ void IGraphics::MouseReleased(int x, int y, const IMouseMod* mod) {
   if (!control) return;
   control->HandleRelease(x, y, mod);
   const int param = control->ParamIdx();
-  if (param >= 0 && mPlug) mPlug->HostEndParamEdit(param);
+  if (param >= 0) EndEdit(param);
 }
 
 void IGraphics::MouseDragged(int x, int y, const IMouseMod* mod) {
@@ -225,7 +344,7 @@ bool IGraphics::MouseDoubleClicked(int x, int y, const IMouseMod* mod) {
   IControl* control = HitControl(x, y, &index);
   if (!control) return false;
   const int param = control->ParamIdx();
-  if (param >= 0 && mPlug) mPlug->HostBeginParamEdit(param);
+  if (param >= 0) BeginEdit(param);
   if (!control->DoubleClickAsPress()) {
     control->HandleDoubleClick(x, y, mod);
     return false;
@@ -243,9 +362,9 @@ void IGraphics::MouseWheeled(int x, int y, const IMouseMod* mod, int notches) {
   IControl* control = HitControl(x, y, nullptr);
   if (!control) return;
   const int param = control->ParamIdx();
-  if (param >= 0 && mPlug) mPlug->HostBeginParamEditOnce(param);
+  if (param >= 0) BeginEditOnce(param);
   control->HandleWheel(x, y, mod, notches);
-  if (param >= 0 && mPlug) mPlug->EndParamEditSoon(param);
+  if (param >= 0) EndEditSoon(param);
 }
 
 bool IGraphics::MouseHovered(int x, int y, const IMouseMod* mod) {
@@ -281,9 +400,9 @@ void IGraphics::CommitEnteredText(IControl* control, IParam* param, const char* 
   if (param) {
     const double normalized = param->NormalizedFromText(text);
     const int index = control->ParamIdx();
-    if (index >= 0 && mPlug) mPlug->HostBeginParamEdit(index);
+    if (index >= 0) BeginEdit(index);
     control->TakeEnteredValue(normalized);
-    if (index >= 0 && mPlug) mPlug->HostEndParamEdit(index);
+    if (index >= 0) EndEdit(index);
     return;
   }
   IEditableTextControl* textControl = dynamic_cast<IEditableTextControl*>(control);
@@ -310,6 +429,11 @@ bool IGraphics::CopyPictureBgra(unsigned char* bgra, long long size) {
   const int height = Height();
   if (width <= 0 || height <= 0) return false;
   if (size != static_cast<long long>(width) * height * 4) return false;
+  // An open editor draws on its own thread without the plug-in lock: its mutex keeps the
+  // two drawings apart (it is held there for one pass at most), and a whole exchange first
+  // makes the picture show the current values.
+  MutexGuard editorGuard(EditorMutex());
+  CatchUpWithPlugin();
   PrepareDrawing();
   LICE_SysBitmap* bitmap = DrawBitmap();
   // The draw bitmap follows the editor size; should it not (it could not grow), nothing

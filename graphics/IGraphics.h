@@ -4,18 +4,34 @@
 // and the process-wide image and font caches. A platform class derives from it and
 // supplies the window, the copy to the screen, timers, dialogs and image loading.
 //
-// Threading. Everything here runs on the thread that owns the editor window (the host's
-// user-interface thread), except the calls the plug-in base makes with its plug-in lock
-// held (PushParamValueToControls, PrepareDrawing, ArmGestureEndTimer,
-// DisarmGestureEndTimer) — those also come from the user-interface thread or the
-// constructing thread. The editor's own mutex is never taken. The image and font caches
-// (FetchBitmap, CutOutBitmap, FontForText) take their own cache mutex for every lookup
-// and insertion, because several plug-in instances in one process share them.
+// Threading. Everything here runs on the thread that does the editor's work (the
+// platform's editor thread, or the host's user-interface thread), except the calls the
+// plug-in base makes with its plug-in lock held (PushParamValueToControls, PrepareDrawing,
+// ArmGestureEndTimer, DisarmGestureEndTimer), which may come from any host thread.
+//
+// Two ways of working. Without an open window (off-screen rendering, tests, tools) every
+// caller holds the plug-in lock, controls send their edits straight to the plug-in and
+// pushed values reach the controls at once. While a platform window is open the platform
+// switches to working outside the plug-in lock (SetWorksOutsidePluginLock): then pushed
+// values are only noted, edits are queued, and the platform's work path trades both with
+// the plug-in in ExchangeWithPlugin (plug-in lock held, nothing else done there) and
+// applies what it got in ApplyExchangedValues (no plug-in lock), so that rendering,
+// measuring text and talking to the window system never hold the plug-in lock. The
+// editor's own mutex (EditorMutex) guards the controls and bitmaps against the few host
+// calls that draw the editor themselves. Lock order: plug-in lock, then editor mutex; a
+// platform's editor thread that holds the editor mutex only tries the plug-in lock, for a
+// bounded time, so it never waits for such a host call.
+// The image and font caches (FetchBitmap, CutOutBitmap, FontForText) take their own cache
+// mutex for every lookup and insertion, because several plug-in instances in one process
+// share them.
 #pragma once
+
+#include <atomic>
 
 #include "base/mutex.h"
 #include "base/ptr_list.h"
 #include "base/wdl_string.h"
+#include "graphics/editor_exchange.h"
 #include "graphics/graphics_types.h"
 #include "plug/IPlugEditor.h"
 
@@ -55,7 +71,8 @@ class IGraphics : public IPlugEditor {
   // is held by the caller).
 
   // Every control bound to paramIndex takes the value (converted with the parameter's
-  // normalization first when isNormalized is false).
+  // normalization first when isNormalized is false): at once, or, while the editor works
+  // outside the plug-in lock, at its next exchange. Any thread, plug-in lock held.
   void PushParamValueToControls(int paramIndex, double value, bool isNormalized) override;
   void MarkAllControlsDirty();
   int FrameRate() const override { return mFPS; }
@@ -64,6 +81,47 @@ class IGraphics : public IPlugEditor {
   // Every control marked dirty, the whole editor painted into the draw bitmap and copied
   // out (see IPlugEditor). False as well when the draw bitmap could not follow the size.
   bool CopyPictureBgra(unsigned char* bgra, long long size) override;
+
+  // ---------------------------------------------------------------------------------
+  // The exchange with the plug-in (see the top of this file).
+
+  // True while a platform window does the editor's work outside the plug-in lock. Any
+  // thread.
+  bool WorksOutsidePluginLock() const { return mOutsideLock.load(std::memory_order_acquire); }
+  // Editor work path, plug-in lock held: sends the queued edits, takes the pushed values
+  // and copies the parameter values for the display texts.
+  void ExchangeWithPlugin();
+  // Editor work path, no plug-in lock: the controls take the pushed values, the display
+  // texts are formatted.
+  void ApplyExchangedValues();
+  // Edits are waiting for the next exchange (editor work path).
+  bool HasQueuedEdits() const { return mExchange.HasQueued(); }
+  // Edits or pushed values wait for an exchange or to be applied (plug-in lock and editor
+  // mutex held).
+  bool ExchangePending() const {
+    return mExchange.HasQueued() || mExchange.HasPushed() || mExchange.TakenCount() > 0;
+  }
+  // The guard of the controls and bitmaps for host calls that draw the editor themselves.
+  WDL_Mutex* EditorMutex() { return &mMutex; }
+  // A host call that draws the editor itself, plug-in lock and editor mutex held: a whole
+  // exchange and its values applied, so that the picture shows the current values.
+  void CatchUpWithPlugin();
+
+  // Edits made by controls and the mouse routing (editor work path): sent to the plug-in
+  // now (the caller holds the plug-in lock or takes it in there), or queued for the next
+  // exchange while the editor works outside the plug-in lock.
+  void BeginEdit(int paramIndex);
+  // Begins unless that parameter's deferred end is pending (wheel).
+  void BeginEditOnce(int paramIndex);
+  void SendValue(int paramIndex, double normalized);
+  void EndEdit(int paramIndex);
+  // A deferred end (wheel): the plug-in's gesture-end timer sends it later.
+  void EndEditSoon(int paramIndex);
+
+  // The parameter's value (real, not normalized) as the editor shows it, and its display
+  // text plus unit label. False / nothing when there is no such parameter or no text.
+  bool ShownParamValue(int paramIndex, double* value);
+  bool ShownParamText(int paramIndex, char* out, int outSize);
 
   // ---------------------------------------------------------------------------------
   // From the platform layer (user-interface thread).
@@ -174,6 +232,12 @@ class IGraphics : public IPlugEditor {
  protected:
   void DrawControlBounds();
   IControl* HitControl(int x, int y, int* index) const;
+  // Platform: switched on while its window does the work outside the plug-in lock, off
+  // when that work has stopped. Plug-in lock held. Switching on sizes the exchange.
+  void SetWorksOutsidePluginLock(bool on);
+  // Platform, when it closes: sends queued edits (flush) or drops them. Plug-in lock held,
+  // no editor work running.
+  void SettleQueuedEdits(bool flush);
 
   WDL_Mutex mMutex;
   WDL_PtrList<IControl> mControls;
@@ -192,6 +256,8 @@ class IGraphics : public IPlugEditor {
   bool mStrict;
   bool mLastClickRight;
   bool mShowControlBounds;
+  EditorExchange mExchange;
+  std::atomic<bool> mOutsideLock;
 };
 
 // The editor attached to plug, or null (the plug-in base knows it only as an IPlugEditor;

@@ -328,6 +328,16 @@ VstIntPtr IPlugVST::OnHostOpcode(AEffect* effect, VstInt32 opcode, VstInt32 inde
     delete plug;
     return 0;
   }
+  // Opcodes that do part of their work before taking the plug-in lock (or need none).
+  switch (opcode) {
+    case effSetChunk:
+      return ptr ? plug->SetChunk(index == 0, ptr, value) : 0;
+    case effEditIdle:
+      // The editor's own thread does all its work; there is nothing to wait for here.
+      return 0;
+    default:
+      break;
+  }
   MutexGuard guard(plug->PluginLock());
   return plug->Dispatch(opcode, index, value, ptr, opt);
 }
@@ -645,27 +655,41 @@ VstIntPtr IPlugVST::GetChunk(bool isBank, void** data) {
   return chunk.Size();
 }
 
+const StateChunk* IPlugVST::OwnChunkHolding(const void* data) const {
+  const unsigned char* bytes = static_cast<const unsigned char*>(data);
+  for (const StateChunk* chunk : {&mProgramChunk, &mBankChunk}) {
+    const unsigned char* own = chunk->Data();
+    if (own && bytes >= own && bytes < own + chunk->Size()) return chunk;
+  }
+  return nullptr;
+}
+
 VstIntPtr IPlugVST::SetChunk(bool isBank, const void* data, VstIntPtr size) {
   // Sizes outside 1 ... kMaxHostChunkBytes are refused before anything changes: an empty
   // chunk holds no state, and a negative or absurd size is a host error.
-  if (size <= 0 || size > kMaxHostChunkBytes) return 0;
-  StateChunk& chunk = isBank ? mBankChunk : mProgramChunk;
+  if (!data || size <= 0 || size > kMaxHostChunkBytes) return 0;
   const int n = static_cast<int>(size);
 
-  // A host may hand back the very block effGetChunk gave it; copying it into itself
-  // while resizing would read freed memory, so such data goes through a copy first.
-  const unsigned char* bytes = static_cast<const unsigned char*>(data);
-  const unsigned char* own = chunk.Data();
-  StateChunk hostCopy;
-  if (own && bytes >= own && bytes < own + chunk.Size()) {
-    if (bytes + n > own + chunk.Size()) return 0;  // claims more bytes than the block has
-    if (!hostCopy.AppendBytes(bytes, n)) return 0;
-    bytes = hostCopy.Data();
+  // The host's bytes are copied before the plug-in lock is taken, so that neither the
+  // allocation nor the copy (up to kMaxHostChunkBytes) keeps a block waiting. The copy is
+  // declared first so that it is released after the lock. Only a host handing back the
+  // very block effGetChunk gave it is copied under the lock: that block is ours and may
+  // change with the next effGetChunk.
+  StateChunk copy;
+  bool copied = false;
+  {
+    MutexGuard guard(PluginLock());
+    const StateChunk* own = OwnChunkHolding(data);
+    if (own) {
+      // A size reaching past the end of our block is a host error.
+      if (static_cast<const unsigned char*>(data) + n > own->Data() + own->Size()) return 0;
+      if (!copy.AppendBytes(data, n)) return 0;
+      copied = true;
+    }
   }
+  if (!copied && !copy.AppendBytes(data, n)) return 0;
+  if (copy.Size() != n) return 0;
 
-  chunk.ResizeZeroFilled(n);
-  if (chunk.Size() != n) return 0;
-  memcpy(chunk.Data(), bytes, static_cast<size_t>(n));
-
-  return LoadStateChunk(isBank, chunk) ? 1 : 0;
+  MutexGuard guard(PluginLock());
+  return LoadStateChunk(isBank, copy) ? 1 : 0;
 }

@@ -92,7 +92,8 @@ class IPlugVST : public IPlugBase {
   bool SendSysExToHost(const ISysEx* message) override;
 
   // --- Static callbacks placed in the AEffect record ---
-  // UI thread; takes the plug-in lock for the whole call (effClose releases it first).
+  // UI thread; takes the plug-in lock for the whole call (effClose releases it first;
+  // effSetChunk copies the host's bytes before taking it; effEditIdle needs none).
   static VstIntPtr OnHostOpcode(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                                 void* ptr, float opt);
   // UI or audio thread (automation); takes the lock.
@@ -119,7 +120,10 @@ class IPlugVST : public IPlugBase {
   VstIntPtr CanDo(const char* query);
   VstIntPtr VendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt);
   VstIntPtr GetChunk(bool isBank, void** data);
+  // Any thread; takes the lock itself, after copying the host's bytes.
   VstIntPtr SetChunk(bool isBank, const void* data, VstIntPtr size);
+  // Lock held. The chunk block handed to the host that data lies in, or null.
+  const StateChunk* OwnChunkHolding(const void* data) const;
   VstIntPtr StringToParameter(VstInt32 index, const char* text);
   VstIntPtr PinProperties(bool input, VstInt32 index, VstPinProperties* properties);
   void SetSpeakerArrangement(const VstSpeakerArrangement* inputs,

@@ -156,6 +156,7 @@ void* IGraphicsHwnd::AttachToParentWindow(void* parent) {
   }
   mPlugWnd = created;
   MarkAllControlsDirty();
+  SetWorksOutsidePluginLock(true);
   // Tooltips are never enabled in this plug-in: no tooltip window is made.
   return mPlugWnd;
 }
@@ -167,10 +168,16 @@ void IGraphicsHwnd::DetachFromParentWindow() {
   mShowingTooltip = false;
   mTooltipIndex = -1;
 
-  // A wheel gesture still waiting for its end gets it now, before the window goes.
-  if (mGestureEndTicks) {
-    mGestureEndTicks = 0;
-    if (mPlug) mPlug->FlushPendingParamEdit();
+  // Edits still queued go out, and the controls work directly with the plug-in again.
+  SettleQueuedEdits(true);
+  {
+    MutexGuard guard(mPlug ? mPlug->PluginLock() : nullptr);
+    SetWorksOutsidePluginLock(false);
+    // A wheel gesture still waiting for its end gets it now, before the window goes.
+    if (mGestureEndTicks) {
+      mGestureEndTicks = 0;
+      if (mPlug) mPlug->FlushPendingParamEdit();
+    }
   }
 
   HWND window = mPlugWnd;
@@ -213,11 +220,32 @@ LRESULT CALLBACK IGraphicsHwnd::EditorWindowProc(HWND hwnd, UINT msg, WPARAM wPa
   return self->HandleEditorMessage(hwnd, msg, wParam, lParam);
 }
 
+void IGraphicsHwnd::TradeWithPlugin(bool tick) {
+  if (!WorksOutsidePluginLock()) return;
+  {
+    MutexGuard guard(mPlug ? mPlug->PluginLock() : nullptr);
+    ExchangeWithPlugin();
+    if (tick && mGestureEndTicks) {
+      if (--mGestureEndTicks == 0 && mPlug) mPlug->FlushPendingParamEdit();
+    }
+  }
+  ApplyExchangedValues();
+}
+
 LRESULT IGraphicsHwnd::HandleEditorMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  const LRESULT result = HandleWindowMessage(hwnd, msg, wParam, lParam);
+  // Edits made while handling input reach the plug-in (and the host) right away, not at
+  // the next tick.
+  if (HasQueuedEdits()) TradeWithPlugin(false);
+  return result;
+}
+
+LRESULT IGraphicsHwnd::HandleWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_PAINT: {
       RECT r;
       if (GetUpdateRect(hwnd, &r, FALSE)) {
+        TradeWithPlugin(false);
         IRECT ir(r.left, r.top, r.right, r.bottom);
         RenderArea(&ir);
         // Nothing presented (no controls yet): the area must still be validated, or the
@@ -365,6 +393,10 @@ void IGraphicsHwnd::OnTimerTick() {
     }
   }
 
+  // Values and edits are traded before drawing; the countdown runs on the tick as before
+  // (the countdown's end sends the deferred end of a wheel edit).
+  TradeWithPlugin(true);
+
   IRECT dirty;
   if (mPlugWnd && CollectDirtyArea(&dirty)) {
     RECT r = {dirty.L, dirty.T, dirty.R, dirty.B};
@@ -377,10 +409,6 @@ void IGraphicsHwnd::OnTimerTick() {
       ValidateRect(mPlugWnd, &popup);
     }
     UpdateWindow(mPlugWnd);
-  }
-
-  if (mGestureEndTicks) {
-    if (--mGestureEndTicks == 0 && mPlug) mPlug->FlushPendingParamEdit();
   }
 }
 
@@ -439,7 +467,11 @@ void IGraphicsHwnd::BeginParamValueEntry(IControl* control, IParam* param) {
   const int cx = static_cast<int>((rect.L + rect.R) * 0.5);
   const int cy = static_cast<int>((rect.T + rect.B) * 0.5);
   char current[IParam::kFormatBufferSize];
-  param->FormatForHost(param->current, false, current, sizeof(current));
+  current[0] = 0;
+  double shown = 0.0;
+  if (ShownParamValue(control->ParamIdx(), &shown)) {
+    param->FormatForHost(shown, false, current, sizeof(current));
+  }
 
   HWND popup = nullptr;
   const bool isList = (param->Kind() == KindEnum || param->Kind() == KindBool) &&
@@ -708,6 +740,8 @@ int IGraphicsHwnd::RouteHostWheel(float delta) {
   int notches = 0;
   if (std::isfinite(delta) && std::fabs(delta) < 1.0e6f) notches = static_cast<int>(delta);
   MouseWheeled(p.x - r.left, p.y - r.top, &mod, notches);
+  // The host's call holds the plug-in lock already: the wheel's edit goes out now.
+  if (HasQueuedEdits()) TradeWithPlugin(false);
   return 1;
 }
 

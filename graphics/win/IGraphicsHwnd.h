@@ -5,10 +5,14 @@
 // resources).
 //
 // Threading: everything runs on the host's user-interface thread, which owns the window.
-// ArmGestureEndTimer / DisarmGestureEndTimer come from the plug-in base with its plug-in
-// lock held (also on that thread); FlushPendingParamEdit, called from the timer and from
-// DetachFromParentWindow, takes the plug-in lock itself. The process-wide window count and
-// frame rate are touched only on that thread.
+// While the window is open the editor works outside the plug-in lock: messages, timer
+// ticks and painting take it only to trade values with the plug-in (TradeWithPlugin:
+// queued edits out, pushed values and the values for the display texts in, the wheel
+// gesture-end countdown), never while drawing or calling GDI. Parameter values pushed
+// from other threads (host automation on the audio thread) wait in the exchange for the
+// next tick. ArmGestureEndTimer / DisarmGestureEndTimer come from the plug-in base with
+// its plug-in lock held. The process-wide window count and frame rate are touched only on
+// the user-interface thread.
 #pragma once
 
 #include <windows.h>
@@ -61,6 +65,10 @@ class IGraphicsHwnd : public IGraphics {
   static LRESULT CALLBACK EditorWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK EntryPopupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT HandleEditorMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  // Takes the plug-in lock for the exchange (and, on a tick, the gesture-end countdown),
+  // then applies the values it got without the lock.
+  void TradeWithPlugin(bool tick);
   void OnTimerTick();
   void FocusForHost();
   void HideTooltip();
@@ -79,6 +87,7 @@ class IGraphicsHwnd : public IGraphics {
   int mEntryState;
   bool mShowingTooltip;
   int mTooltipIndex;
+  // Plug-in lock.
   int mGestureEndTicks;
   COLORREF* mCustomColors;
   HWND mParentWnd;

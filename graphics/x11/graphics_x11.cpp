@@ -20,6 +20,9 @@
 
 namespace {
 
+// Longest wait of an editor pass for the plug-in lock before it draws without exchanging.
+const int kExchangeWaitMs = 4;
+
 long long NowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
              std::chrono::steady_clock::now().time_since_epoch())
@@ -48,6 +51,7 @@ IGraphicsX11::IGraphicsX11(IPlugBase* owner, int width, int height, int frameRat
       mPointerX(0),
       mPointerY(0),
       mIdleNextTickMs(0),
+      mOwedTicks(0),
       mTickCount(0),
       mPresentCount(0) {}
 
@@ -83,12 +87,15 @@ void* IGraphicsX11::AttachToParentWindow(void* parent) {
   mPendingPresent = IRECT();
   mPendingExpose = IRECT(0, 0, mWidth, mHeight);
   mLastClickValid = false;
+  mOwedTicks = 0;
   MarkAllControlsDirty();
+  // From here on the editor's work runs outside the plug-in lock and trades values with
+  // the plug-in at each pass.
+  SetWorksOutsidePluginLock(true);
 
   Display* display = mDisplay;
   const bool started = mThread.Start(
-      ConnectionNumber(mDisplay), mPlug ? mPlug->PluginLock() : nullptr, mFPS,
-      [this](bool tickDue) { return DoWork(tickDue); },
+      ConnectionNumber(mDisplay), mFPS, [this](bool tickDue) { return DoWork(tickDue); },
       [display]() { return XQLength(display); });
   // Without a thread the host's effEditIdle calls drive the editor (Idle()).
   if (!started) mIdleNextTickMs = NowMs();
@@ -161,6 +168,11 @@ void IGraphicsX11::CloseAndRelease(bool flushPendingEdit) {
   if (mThread.IsEditorThread()) return;
   mThread.Stop();
   MutexGuard guard(mPlug ? mPlug->PluginLock() : nullptr);
+  MutexGuard editorGuard(EditorMutex());
+  // The editor thread has ended: edits it queued but could not hand over go out now (or,
+  // at teardown, nowhere), and the controls work directly with the plug-in again.
+  SettleQueuedEdits(flushPendingEdit);
+  SetWorksOutsidePluginLock(false);
   if (flushPendingEdit && mPlug) {
     // A button still held when the window goes would leave the host inside an edit that
     // never ends: the release is delivered here instead.
@@ -171,6 +183,7 @@ void IGraphicsX11::CloseAndRelease(bool flushPendingEdit) {
     mPlug->FlushPendingParamEdit();
   }
   mGestureEndTicks = 0;
+  mOwedTicks = 0;
   DestroyWindow();
 }
 
@@ -180,8 +193,6 @@ void* IGraphicsX11::GetNativeWindow() {
 
 void IGraphicsX11::Idle() {
   if (!mDisplay || mThread.Running()) return;
-  MutexGuard guard(mPlug ? mPlug->PluginLock() : nullptr);
-  std::lock_guard<std::mutex> work(x11::EditorWorkMutex());
   const long long now = NowMs();
   const long long period = 1000 / (mFPS > 0 ? mFPS : 24);
   const bool tickDue = now >= mIdleNextTickMs;
@@ -192,8 +203,62 @@ void IGraphicsX11::Idle() {
 // ---------------------------------------------------------------------------------------
 // The editor thread's work.
 
+bool IGraphicsX11::LockEditorState() {
+  WDL_Mutex* editorMutex = EditorMutex();
+  return mThread.Acquire([editorMutex]() {
+    if (!editorMutex->TryLock()) return false;
+    if (x11::EditorWorkMutex().try_lock()) return true;
+    editorMutex->Unlock();
+    return false;
+  });
+}
+
+void IGraphicsX11::UnlockEditorState() {
+  x11::EditorWorkMutex().unlock();
+  EditorMutex()->Unlock();
+}
+
 bool IGraphicsX11::DoWork(bool tickDue) {
   if (!mDisplay) return false;
+  // The editor's own state stays locked for the whole pass, so that whoever looks at it
+  // between passes (a host call drawing the editor) sees no half-done work. The plug-in
+  // lock is only tried inside, for a bounded time: a thread holding it while it waits for
+  // the editor's mutex is never waited for in return.
+  if (!LockEditorState()) return true;
+
+  // 1. Input, a resize and a new value entry. Edits made by the controls are queued.
+  HandleInput();
+
+  // 2. The exchange: the plug-in lock is held only to trade values. When a host call keeps
+  // it longer than a few milliseconds, this pass draws what it has and the exchange is
+  // retried shortly. Ticks missed meanwhile still count down the gesture end: those from
+  // earlier passes before this pass's edits are handed over (so that they cannot shorten a
+  // countdown those edits start), this pass's tick after them, as it always was.
+  WDL_Mutex* pluginLock = mPlug ? mPlug->PluginLock() : nullptr;
+  if (pluginLock && mThread.TryFor([pluginLock]() { return pluginLock->TryLock(); },
+                                   kExchangeWaitMs)) {
+    for (; mOwedTicks > 0; --mOwedTicks) CountDownGestureEnd();
+    ExchangeWithPlugin();
+    if (tickDue) CountDownGestureEnd();
+    pluginLock->Unlock();
+  } else if (pluginLock && !mThread.Stopping()) {
+    if (tickDue) ++mOwedTicks;
+    mThread.RetrySoon();
+  }
+
+  // 3. Drawing and showing it, without the plug-in lock.
+  ApplyExchangedValues();
+  Draw(tickDue);
+  const bool usable = !ConnectionLost();
+  UnlockEditorState();
+  return usable;
+}
+
+void IGraphicsX11::CountDownGestureEnd() {
+  if (mGestureEndTicks > 0 && --mGestureEndTicks == 0 && mPlug) mPlug->FlushPendingParamEdit();
+}
+
+void IGraphicsX11::HandleInput() {
   while (!ConnectionLost() && XPending(mDisplay) > 0) {
     XEvent event;
     XNextEvent(mDisplay, &event);
@@ -206,6 +271,9 @@ bool IGraphicsX11::DoWork(bool tickDue) {
     mPendingExpose = IRECT(0, 0, mWidth, mHeight);
   }
   OpenPendingEntry();
+}
+
+void IGraphicsX11::Draw(bool tickDue) {
   if (!mPendingExpose.Empty()) {
     // Dirty controls are drawn along with the exposed area: rendering marks every control
     // drawn, so leaving them out here would lose their change.
@@ -215,17 +283,13 @@ bool IGraphicsX11::DoWork(bool tickDue) {
     if (CollectDirtyArea(&dirty)) area = area.Union(dirty);
     RenderArea(&area);
   }
-  if (tickDue) Tick();
+  if (tickDue) {
+    mTickCount.fetch_add(1);
+    IRECT dirty;
+    if (CollectDirtyArea(&dirty)) RenderArea(&dirty);
+  }
   FlushPresents();
   if (!ConnectionLost()) XFlush(mDisplay);
-  return !ConnectionLost();
-}
-
-void IGraphicsX11::Tick() {
-  mTickCount.fetch_add(1);
-  IRECT dirty;
-  if (CollectDirtyArea(&dirty)) RenderArea(&dirty);
-  if (mGestureEndTicks > 0 && --mGestureEndTicks == 0 && mPlug) mPlug->FlushPendingParamEdit();
 }
 
 void IGraphicsX11::FlushPresents() {
@@ -371,9 +435,9 @@ void IGraphicsX11::HandleEntryEvent(XEvent* event) {
       // The chosen item's value is taken exactly (no text parsing), inside one host edit
       // like a typed value.
       const int index = control->ParamIdx();
-      if (index >= 0 && mPlug) mPlug->HostBeginParamEdit(index);
+      if (index >= 0) BeginEdit(index);
       control->TakeEnteredValue(param->ToNormalized(value));
-      if (index >= 0 && mPlug) mPlug->HostEndParamEdit(index);
+      if (index >= 0) EndEdit(index);
       break;
     }
     case x11::X11ValueEntry::kDiscard:

@@ -1,28 +1,38 @@
 // The editor window on Linux: an X11 child window of the host's window, hosting the
 // editor core (IGraphics). Each open editor has its own display connection and its own
-// editor thread (X11EditorThread), which
-//   - reads the connection's events and turns them into the core's mouse entries,
-//   - runs the redraw timer at the editor frame rate (24 per second): each tick renders
-//     the dirty area, shows it, and counts down the wheel gesture-end timer,
-//   - runs the in-place value entry (X11ValueEntry),
-// always while holding the plug-in lock (and the process-wide editor-work lock). Hosts
-// that call effEditIdle and hosts that never do get the same editor. Only that thread
-// touches the connection while it runs: the window is made on the opening thread before
-// the thread starts and destroyed after it has been joined, so the connection is never
-// used by two threads at once.
+// editor thread (X11EditorThread), which in each pass
+//   1. reads the connection's events and turns them into the core's mouse entries, and
+//      runs the in-place value entry (X11ValueEntry); the controls' edits are queued;
+//   2. trades values with the plug-in (IGraphics::ExchangeWithPlugin) with the plug-in
+//      lock held, and nothing else: the queued edits go out in order, the values pushed
+//      by the host come in, and on a timer tick the wheel gesture-end countdown runs. The
+//      lock is only tried for a few milliseconds; a pass that does not get it draws what
+//      it has and the exchange follows shortly;
+//   3. applies the values, renders what is dirty (every tick of the redraw timer at the
+//      editor frame rate, 24 per second, and exposed areas) and shows it.
+// The whole pass holds the editor's mutex and the process-wide editor-work lock; the
+// plug-in lock is held only in step 2, and only tried there for a bounded time. So the
+// audio thread and the host's parameter calls never wait for drawing or the X server,
+// and a host thread that holds the plug-in lock while it waits for the editor's mutex
+// (the picture call) only waits for the pass to end. Hosts that call effEditIdle and hosts that never do get the
+// same editor. Only that thread touches the connection while it runs: the window is made
+// on the opening thread before the thread starts and destroyed after it has been joined,
+// so the connection is never used by two threads at once.
 //
 // Threading, per operation:
 //   AttachToParentWindow, DetachFromParentWindow, Idle: the host's user-interface thread
 //     (effEditOpen / effEditClose / effEditIdle), plug-in lock held by the dispatcher.
-//     Detach stops and joins the editor thread; that thread only ever tries the plug-in
-//     lock, so this cannot deadlock. Detach also ends a mouse edit still in progress and
-//     a pending wheel edit, and drops an open value entry. The destructor (plug-in
-//     teardown) closes the window the same way but sends nothing to the host.
-//   PresentToScreen, BeginParamValueEntry, ChangeEditorSize, ArmGestureEndTimer,
-//     DisarmGestureEndTimer: plug-in lock held (editor thread, or the host's thread calling
-//     into the plug-in base). They record requests or state; the editor thread does the
-//     X work.
-//   OpenWebAddress: editor thread (a link control's press), plug-in lock held; starts the
+//     Detach stops and joins the editor thread; that thread only ever tries its locks
+//     and gives up once asked to stop, so this cannot deadlock. Detach then hands over
+//     edits still queued, ends a mouse edit still in progress and a pending wheel edit,
+//     and drops an open value entry. The destructor (plug-in teardown) closes the window
+//     the same way but sends nothing to the host.
+//   PresentToScreen, BeginParamValueEntry, ChangeEditorSize: editor mutex held (editor
+//     thread, or a host thread drawing the editor). They record requests; the editor
+//     thread does the X work.
+//   ArmGestureEndTimer, DisarmGestureEndTimer: plug-in lock held (the exchange, or a host
+//     thread calling into the plug-in base).
+//   OpenWebAddress: editor thread (a link control's press), editor mutex held; starts the
 //     opener and returns.
 //   GetNativeWindow, HasOpenWindow: any thread with the plug-in lock held.
 //   LoadImageResource: constructing thread, image-cache mutex held.
@@ -98,10 +108,17 @@ class IGraphicsX11 : public IGraphics {
   // Stops the editor thread, optionally sends a pending end of edit, frees every X
   // resource and closes the connection.
   void CloseAndRelease(bool flushPendingEdit);
-  // One round of editor work on the connection's owner thread, locks held. False once the
-  // connection is unusable.
+  // One pass of editor work on the connection's owner thread (the three steps above),
+  // taking its locks itself. False once the connection is unusable.
   bool DoWork(bool tickDue);
-  void Tick();
+  // Editor mutex and editor-work lock (false: the thread is asked to stop).
+  bool LockEditorState();
+  void UnlockEditorState();
+  // Step 1 and step 3 (editor state locked).
+  void HandleInput();
+  void Draw(bool tickDue);
+  // One tick of the wheel gesture-end countdown (plug-in lock held).
+  void CountDownGestureEnd();
   void HandleEvent(XEvent* event);
   void HandleEditorButton(XButtonEvent* event, bool press);
   void HandleEntryEvent(XEvent* event);
@@ -138,6 +155,8 @@ class IGraphicsX11 : public IGraphics {
   int mPointerX, mPointerY;
   // Idle fallback (no editor thread): time of the next due tick, in milliseconds.
   long long mIdleNextTickMs;
+  // Timer ticks not yet counted against the gesture-end countdown (editor thread).
+  int mOwedTicks;
   std::atomic<long> mTickCount;
   std::atomic<long> mPresentCount;
   PngBytesLookup mPngSource = nullptr;

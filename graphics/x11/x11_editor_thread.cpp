@@ -2,11 +2,16 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <time.h>
 #include <unistd.h>
 
-#include "base/mutex.h"
 
 namespace x11 {
+
+namespace {
+// Pause before a pass that retries work that had to wait (RetrySoon).
+const int kRetryMs = 2;
+}  // namespace
 
 std::mutex& EditorWorkMutex() {
   static std::mutex mutex;
@@ -17,23 +22,22 @@ X11EditorThread::X11EditorThread()
     : mThread(),
       mStarted(false),
       mStop(false),
+      mRetrySoon(false),
       mConnectionFd(-1),
       mWakeRead(-1),
       mWakeWrite(-1),
-      mPluginLock(nullptr),
       mPeriod(std::chrono::milliseconds(41)) {}
 
 X11EditorThread::~X11EditorThread() { Stop(); }
 
-bool X11EditorThread::Start(int connectionFd, WDL_Mutex* pluginLock, int framesPerSecond,
-                            Work work, QueuedInput queued) {
-  if (Running() || connectionFd < 0 || !pluginLock || !work) return false;
+bool X11EditorThread::Start(int connectionFd, int framesPerSecond, Work work,
+                            QueuedInput queued) {
+  if (Running() || connectionFd < 0 || !work) return false;
   int fds[2];
   if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return false;
   mWakeRead = fds[0];
   mWakeWrite = fds[1];
   mConnectionFd = connectionFd;
-  mPluginLock = pluginLock;
   if (framesPerSecond <= 0) framesPerSecond = 24;
   mPeriod = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
       std::chrono::duration<double>(1.0 / framesPerSecond));
@@ -100,16 +104,31 @@ void X11EditorThread::WaitForWake(int timeoutMs) {
   }
 }
 
-bool X11EditorThread::AcquireLocks() {
-  while (!mStop.load()) {
-    if (mPluginLock->TryLock()) {
-      if (EditorWorkMutex().try_lock()) return true;
-      mPluginLock->Unlock();
-    }
-    // The holder is usually the audio thread for a block or another editor for a frame.
-    WaitForWake(1);
+bool X11EditorThread::TryFor(const std::function<bool()>& tryLock, int maxMs) {
+  const bool mayGiveUp = IsEditorThread();
+  const std::chrono::steady_clock::time_point end =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMs);
+  for (;;) {
+    if (mayGiveUp && mStop.load()) return false;
+    if (tryLock()) return true;
+    if (std::chrono::steady_clock::now() >= end) return false;
+    const timespec pause = {0, 200000};
+    nanosleep(&pause, nullptr);
   }
-  return false;
+}
+
+bool X11EditorThread::Acquire(const std::function<bool()>& tryLock) {
+  const bool mayGiveUp = IsEditorThread();
+  for (;;) {
+    if (mayGiveUp && mStop.load()) return false;
+    if (tryLock()) return true;
+    // The holder is usually the audio thread for a block or another editor for a frame.
+    if (mWakeRead >= 0) {
+      WaitForWake(1);
+    } else {
+      poll(nullptr, 0, 1);
+    }
+  }
 }
 
 void X11EditorThread::Run() {
@@ -124,6 +143,7 @@ void X11EditorThread::Run() {
           std::chrono::duration_cast<std::chrono::microseconds>(nextTick - now).count() / 1000 + 1);
     }
     if (watchConnection && mQueued && mQueued() > 0) timeoutMs = 0;
+    if (mRetrySoon && timeoutMs > kRetryMs) timeoutMs = kRetryMs;
     pollfd fds[2] = {{watchConnection ? mConnectionFd : -1, POLLIN, 0}, {mWakeRead, POLLIN, 0}};
     const int ready = poll(fds, 2, timeoutMs);
     if (mStop.load()) break;
@@ -136,11 +156,13 @@ void X11EditorThread::Run() {
     }
     const bool input = ready > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR));
     const bool tickDue = Clock::now() >= nextTick;
-    if (!input && !tickDue && !wake && !(watchConnection && mQueued && mQueued() > 0)) continue;
-    if (!AcquireLocks()) break;
+    const bool retry = mRetrySoon;
+    mRetrySoon = false;
+    if (!input && !tickDue && !wake && !retry && !(watchConnection && mQueued && mQueued() > 0)) {
+      continue;
+    }
     if (!mWork(tickDue)) watchConnection = false;
-    EditorWorkMutex().unlock();
-    mPluginLock->Unlock();
+    if (mStop.load()) break;
     if (tickDue) {
       nextTick += mPeriod;
       // After a stall (a long host call holding the lock) the frames are not caught up.

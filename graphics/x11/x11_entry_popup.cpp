@@ -99,7 +99,11 @@ bool X11ValueEntry::Open(Display* display, Window parent, Visual* visual, int de
   mParam = param;
 
   char current[IParam::kFormatBufferSize];
-  param->FormatForHost(param->current, false, current, sizeof(current));
+  current[0] = 0;
+  double shown = 0.0;
+  if (editor->ShownParamValue(control->ParamIdx(), &shown)) {
+    param->FormatForHost(shown, false, current, sizeof(current));
+  }
   const IRECT& r = control->Rect();
   const int cx = (r.L + r.R) / 2;
   const int cy = (r.T + r.B) / 2;

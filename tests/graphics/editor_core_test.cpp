@@ -381,3 +381,152 @@ TEST_F(EditorCoreTest, ShowBoundsOverlayDrawsOutlines) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------
+// The exchange of an editor that works outside the plug-in lock, as an open window does.
+
+namespace {
+
+class WindowLikeEditor : public IGraphicsOffscreen {
+ public:
+  explicit WindowLikeEditor(IPlugBase* plug) : IGraphicsOffscreen(plug, 550, 209, 0) {
+    SetImageLoader(MakeTestImage);
+  }
+  void WorkOutsideLock(bool on) {
+    MutexGuard guard(Owner()->PluginLock());
+    SetWorksOutsidePluginLock(on);
+  }
+  // One pass of a window's editor thread: the exchange under the lock, the rest without.
+  void Pass() {
+    ExchangeOnly();
+    ApplyExchangedValues();
+  }
+  void ExchangeOnly() {
+    MutexGuard guard(Owner()->PluginLock());
+    ExchangeWithPlugin();
+  }
+};
+
+class EditorExchangeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    editor = new WindowLikeEditor(&plug);
+    for (int p = 0; p < 4; ++p) {
+      controls[p] = new CountingControl(&plug, IRECT(p * 100, 0, p * 100 + 50, 50), p);
+      editor->AddControl(controls[p]);
+    }
+    plug.AttachEditor(editor);
+    editor->WorkOutsideLock(true);
+    editor->Pass();
+    plug.calls.clear();
+  }
+  void HostSets(int index, double normalized) {
+    MutexGuard guard(plug.PluginLock());
+    plug.ParamAt(index)->SetFromNormalized(normalized);
+    editor->PushParamValueToControls(index, normalized, true);
+  }
+
+  TestPlug plug;
+  WindowLikeEditor* editor = nullptr;
+  CountingControl* controls[4] = {};
+};
+
+TEST_F(EditorExchangeTest, EditsWaitForTheExchangeAndKeepTheirOrder) {
+  const double before = plug.ParamAt(2)->NormalizedValue();
+  editor->MousePressed(220, 20, nullptr);
+  controls[2]->SetValue(0.25);
+  controls[2]->MarkDirty(true);
+  controls[2]->SetValue(0.75);
+  controls[2]->MarkDirty(true);
+  editor->MouseReleased(220, 20, nullptr);
+  // Nothing reached the plug-in outside the exchange.
+  EXPECT_TRUE(plug.calls.empty());
+  EXPECT_EQ(plug.ParamAt(2)->NormalizedValue(), before);
+
+  editor->Pass();
+  ASSERT_EQ(plug.calls.size(), 4u);
+  EXPECT_EQ(plug.calls[0].what, "begin");
+  EXPECT_EQ(plug.calls[1].what, "automate");
+  EXPECT_EQ(plug.calls[1].value, 0.25);
+  EXPECT_EQ(plug.calls[2].value, 0.75);
+  EXPECT_EQ(plug.calls[3].what, "end");
+  EXPECT_DOUBLE_EQ(plug.ParamAt(2)->NormalizedValue(), 0.75);
+  editor->Pass();
+  EXPECT_EQ(plug.calls.size(), 4u);  // sent once
+
+  // Wheel notches within one pass and the next still form one host edit, ended later by
+  // the countdown.
+  plug.calls.clear();
+  editor->MouseWheeled(320, 20, nullptr, 1);
+  editor->MouseWheeled(320, 20, nullptr, 1);
+  editor->Pass();
+  editor->MouseWheeled(320, 20, nullptr, 1);
+  editor->Pass();
+  EXPECT_EQ(plug.Gestures(), std::vector<std::string>{"begin 3"});
+  EXPECT_EQ(plug.Count("automate"), 3);
+  EXPECT_EQ(editor->GestureEndTicksLeft(), 12);
+  for (int t = 0; t < 12; ++t) editor->Tick();
+  EXPECT_EQ(plug.Gestures(), (std::vector<std::string>{"begin 3", "end 3"}));
+}
+
+TEST_F(EditorExchangeTest, HostValuesArriveAtTheExchangeAndNeverUndoANewerEdit) {
+  HostSets(1, 1.0);
+  EXPECT_NE(controls[1]->Value(), 1.0);  // the editor's side is not touched by the host
+  editor->Pass();
+  EXPECT_EQ(controls[1]->Value(), 1.0);
+  EXPECT_TRUE(controls[1]->NeedsRedraw());
+
+  // A host value older than the user's edit of the same parameter is dropped...
+  HostSets(2, 0.1);
+  controls[2]->SetValue(0.6);
+  controls[2]->MarkDirty(true);
+  editor->Pass();
+  EXPECT_EQ(controls[2]->Value(), 0.6);
+  EXPECT_DOUBLE_EQ(plug.ParamAt(2)->NormalizedValue(), 0.6);
+  // ...a newer one is shown; only the last of several counts.
+  HostSets(2, 0.3);
+  HostSets(2, 0.4);
+  editor->Pass();
+  EXPECT_EQ(controls[2]->Value(), 0.4);
+
+  // Two exchanges before the values are applied (a host call drew the editor in between)
+  // lose nothing.
+  HostSets(1, 0.0);
+  editor->ExchangeOnly();
+  HostSets(3, 1.0);
+  editor->ExchangeOnly();
+  editor->ApplyExchangedValues();
+  EXPECT_EQ(controls[1]->Value(), 0.0);
+  EXPECT_EQ(controls[3]->Value(), 1.0);
+}
+
+TEST_F(EditorExchangeTest, DisplayTextsShowTheExchangedValueWithoutTheLock) {
+  char text[64];
+  ASSERT_TRUE(editor->ShownParamText(3, text, sizeof(text)));
+  EXPECT_STREQ(text, "50%");
+  {
+    // The plug-in changes the value; the editor shows it from the next exchange on, and
+    // reading the text never looks at the live parameter.
+    MutexGuard guard(plug.PluginLock());
+    plug.ParamAt(3)->current = 70;
+  }
+  ASSERT_TRUE(editor->ShownParamText(3, text, sizeof(text)));
+  EXPECT_STREQ(text, "50%");
+  editor->Pass();
+  ASSERT_TRUE(editor->ShownParamText(3, text, sizeof(text)));
+  EXPECT_STREQ(text, "70%");
+  double value = 0;
+  ASSERT_TRUE(editor->ShownParamValue(1, &value));
+  EXPECT_EQ(value, 0.0);
+  EXPECT_FALSE(editor->ShownParamText(17, text, sizeof(text)));
+
+  // Switched back to working under the lock, pushes and edits are direct again.
+  editor->WorkOutsideLock(false);
+  HostSets(0, 1.0);
+  EXPECT_EQ(controls[0]->Value(), 1.0);
+  controls[0]->SetValue(0.0);
+  controls[0]->MarkDirty(true);
+  EXPECT_EQ(plug.Count("automate"), 1);
+}
+
+}  // namespace

@@ -219,6 +219,7 @@ void LockedClose(IPlugBase* plug) {
 
 bool LockedClean(IGraphics* editor) {
   MutexGuard guard(editor->Owner()->PluginLock());
+  MutexGuard editorGuard(editor->EditorMutex());
   IRECT dirty;
-  return !editor->CollectDirtyArea(&dirty);
+  return !editor->CollectDirtyArea(&dirty) && !editor->ExchangePending();
 }

@@ -71,5 +71,6 @@ double LockedValue(TestPlug* plug, int index);
 // Opens / closes the editor the way the dispatcher does: with the plug-in lock held.
 void* LockedOpen(IPlugBase* plug, void* parent);
 void LockedClose(IPlugBase* plug);
-// True when nothing is waiting to be drawn (lock held inside).
+// True when nothing is waiting to be drawn or exchanged with the plug-in (plug-in lock and
+// editor mutex held inside).
 bool LockedClean(IGraphics* editor);

@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "graphics/knob_controls.h"
@@ -120,6 +121,57 @@ TEST_F(EditorWindowTest, OpensAChildWindowOfItsClassAndRedrawsOnTheTimer) {
   const uint32_t corner = artwork->PixelData()[3 * artwork->PixelsPerRow() + 3] & 0xFFFFFF;
   EXPECT_EQ(shown[3 * 550 + 3] & 0xFFFFFF, corner);
   delete artwork;
+}
+
+// A control that, while painting, asks another thread whether the plug-in lock is free.
+class LockProbeControl : public IControl {
+ public:
+  explicit LockProbeControl(IPlugBase* owner) : IControl(owner, IRECT(500, 0, 510, 10), 2) {}
+  bool Paint(IGraphics*) override {
+    bool lockFree = false;
+    std::thread other([&] {
+      WDL_Mutex* lock = mPlug->PluginLock();
+      if (lock->TryLock()) {
+        lockFree = true;
+        lock->Unlock();
+      }
+    });
+    other.join();
+    ++paints;
+    if (!lockFree) ++paintsUnderLock;
+    return true;
+  }
+  int paints = 0;
+  int paintsUnderLock = 0;
+};
+
+TEST_F(EditorWindowTest, DrawsWithoutThePluginLockAndTakesHostValuesAtTheTick) {
+  LockProbeControl* probe = new LockProbeControl(&plug);
+  editor->AddControl(probe);
+  HWND child = Open();
+  ASSERT_NE(child, nullptr);
+  Pump(120);
+  EXPECT_GT(probe->paints, 0);
+  EXPECT_EQ(probe->paintsUnderLock, 0);
+
+  // Host automation from another thread only leaves the value for the window's next
+  // tick: the controls the user-interface thread draws are not touched from there.
+  const double shownBefore = feedbackKnob->Value();
+  std::thread audio([&] {
+    MutexGuard guard(plug.PluginLock());
+    plug.ParamAt(3)->SetFromNormalized(1.0);
+    editor->PushParamValueToControls(3, 1.0, true);
+  });
+  audio.join();
+  EXPECT_EQ(feedbackKnob->Value(), shownBefore);
+  Pump(150);
+  EXPECT_EQ(feedbackKnob->Value(), 1.0);
+  probe->SetValue(0.5);
+  probe->MarkDirty(false);
+  const int paints = probe->paints;
+  Pump(150);
+  EXPECT_GT(probe->paints, paints);
+  EXPECT_EQ(probe->paintsUnderLock, 0);
 }
 
 TEST_F(EditorWindowTest, DraggingTheRateKnobAutomatesOneGesture) {

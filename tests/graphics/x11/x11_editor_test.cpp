@@ -43,6 +43,7 @@ class X11EditorTest : public ::testing::Test {
 
   bool EntryOpen() {
     MutexGuard guard(plug.PluginLock());
+    MutexGuard editorGuard(editor->EditorMutex());  // the editor thread draws under it
     return editor->HasValueEntry();
   }
   // Waits for the entry and for the keyboard focus to be on it (the focus request travels
@@ -52,6 +53,7 @@ class X11EditorTest : public ::testing::Test {
     Window entry = 0;
     {
       MutexGuard guard(plug.PluginLock());
+      MutexGuard editorGuard(editor->EditorMutex());  // the editor thread draws under it
       entry = editor->ValueEntry().Handle();
     }
     return WaitUntil([&] {
@@ -68,6 +70,7 @@ class X11EditorTest : public ::testing::Test {
     std::vector<uint32_t> drawn;
     {
       MutexGuard guard(plug.PluginLock());
+      MutexGuard editorGuard(editor->EditorMutex());  // the editor thread draws under it
       drawn = DrawBitmapRgb(editor);
     }
     EXPECT_EQ(0, PixelDifferences(host.Grab(window, 550, 209), drawn));
@@ -144,6 +147,7 @@ TEST_F(X11EditorTest, TypedValueCommitsOnReturn) {
   ASSERT_TRUE(WaitForEntryWithFocus());
   {
     MutexGuard guard(plug.PluginLock());
+    MutexGuard editorGuard(editor->EditorMutex());  // the editor thread draws under it
     EXPECT_EQ(x11::X11ValueEntry::kTextField, editor->ValueEntry().EntryKind());
     EXPECT_EQ(IRECT(365, 135, 407, 156), editor->ValueEntry().Placement());
     EXPECT_EQ("50", editor->ValueEntry().Text());
@@ -182,6 +186,7 @@ TEST_F(X11EditorTest, ListChoiceSetsThatItemExactly) {
   ASSERT_TRUE(WaitForEntryWithFocus());
   {
     MutexGuard guard(plug.PluginLock());
+    MutexGuard editorGuard(editor->EditorMutex());  // the editor thread draws under it
     const x11::X11ValueEntry& entry = editor->ValueEntry();
     EXPECT_EQ(x11::X11ValueEntry::kChoiceList, entry.EntryKind());
     EXPECT_EQ(4, entry.ItemCount());
@@ -199,6 +204,7 @@ TEST_F(X11EditorTest, LongListIsLaidOutInColumnsInsideTheEditor) {
   ASSERT_TRUE(WaitForEntryWithFocus());
   {
     MutexGuard guard(plug.PluginLock());
+    MutexGuard editorGuard(editor->EditorMutex());  // the editor thread draws under it
     const x11::X11ValueEntry& entry = editor->ValueEntry();
     EXPECT_EQ(25, entry.ItemCount());
     EXPECT_EQ(12, entry.Highlighted());
@@ -327,10 +333,12 @@ TEST(X11EditorStandalone, TwoEditorsAtOnceWorkIndependently) {
     std::vector<uint32_t> drawnA, drawnB;
     {
       MutexGuard guard(plugA.PluginLock());
+      MutexGuard editorGuard(editorA->EditorMutex());  // the editor thread draws under it
       drawnA = DrawBitmapRgb(editorA);
     }
     {
       MutexGuard guard(plugB.PluginLock());
+      MutexGuard editorGuard(editorB->EditorMutex());  // the editor thread draws under it
       drawnB = DrawBitmapRgb(editorB);
     }
     EXPECT_EQ(0, PixelDifferences(hostA.Grab(a, 550, 209), drawnA));

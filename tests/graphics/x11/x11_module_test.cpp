@@ -159,7 +159,14 @@ TEST_F(X11ModuleTest, ShowsTheArtworkAtTheEditorSize) {
   ASSERT_NE(nullptr, bg);
   std::unique_ptr<LICE_IBitmap> image(ReadPngMemory(bg->data, static_cast<size_t>(bg->size)));
   ASSERT_NE(nullptr, image);
-  const std::vector<uint32_t> shown = host.Grab(window, 550, 209);
+  // The first frame may take a while on a slow or busy machine: wait until the corner
+  // shows the artwork.
+  std::vector<uint32_t> shown;
+  WaitUntil([&] {
+    shown = host.Grab(window, 550, 209);
+    return shown.size() == 550u * 209u &&
+           shown[3 * 550 + 3] == (PixelAt(image.get(), 3, 3) & 0xFFFFFF);
+  });
   ASSERT_EQ(550u * 209u, shown.size());
   const IRECT controls[] = {IRECT(52, 77, 134, 190),   IRECT(155, 80, 226, 156),
                             IRECT(257, 101, 317, 190), IRECT(356, 101, 416, 190),
