@@ -11,7 +11,9 @@
 
 #include <cstdint>
 
-#include "vst/IPlugVST.h"
+// The adapter this build sits on (VST 2.4 or LV2), named by the library's compile
+// definition QUELORA_EFFECT_ADAPTER.
+#include QUELORA_EFFECT_ADAPTER
 
 // The effect's parameters by index.
 enum EParams {
@@ -42,7 +44,7 @@ constexpr int kEditorHeight = 209;
 constexpr const char* kPluginPageUrl = "https://obvik.com/plugins/quelora-2/";
 constexpr const char* kHomePageUrl = "https://obvik.com/";
 
-class VSTCLASS : public IPlugVST {
+class VSTCLASS : public EffectAdapter {
  public:
   // Samples of a delay crossfade; a fixed count that does not follow the sample rate.
   static constexpr int kDelayCrossfadeSamples = 4410;
@@ -54,8 +56,8 @@ class VSTCLASS : public IPlugVST {
   // or a higher rate counts as no tempo: the effect passes the dry signal only.
   static constexpr double kMaxWholeNoteSamples = 4.0 * 60.0 * 192000.0 / 20.0;
 
-  // Constructing thread (entry point, under the construction lock).
-  explicit VSTCLASS(audioMasterCallback hostCallback);
+  // Constructing thread (the format's entry point).
+  explicit VSTCLASS(EffectHostLink host);
   // UI thread (effClose). Releases the delay line, then the adapter and the base.
   ~VSTCLASS() override;
 
