@@ -8,6 +8,8 @@
 
 #include <lv2/atom/atom.h>
 #include <lv2/atom/util.h>
+#include <lv2/buf-size/buf-size.h>
+#include <lv2/options/options.h>
 #include <lv2/time/time.h>
 
 namespace {
@@ -36,6 +38,23 @@ bool AtomNumber(const LV2_Atom* atom, LV2_URID tFloat, LV2_URID tDouble, LV2_URI
     return false;
   }
   return true;
+}
+
+// The host's bufsz:maxBlockLength from the options feature, or 0 when it states none.
+int MaxBlockLengthOption(const LV2_Feature* const* features, LV2_URID_Map* map) {
+  const LV2_Feature* feature = FindFeature(features, LV2_OPTIONS__options);
+  if (!feature || !feature->data || !map) return 0;
+  const LV2_URID key = map->map(map->handle, LV2_BUF_SIZE__maxBlockLength);
+  const LV2_URID intType = map->map(map->handle, LV2_ATOM__Int);
+  // The list ends with an entry whose key is 0; a host list this long is broken.
+  const auto* options = static_cast<const LV2_Options_Option*>(feature->data);
+  for (int i = 0; i < 256 && options[i].key != 0; ++i) {
+    if (options[i].key == key && options[i].type == intType && options[i].value &&
+        options[i].size == sizeof(int32_t)) {
+      return *static_cast<const int32_t*>(options[i].value);
+    }
+  }
+  return 0;
 }
 
 }  // namespace
@@ -69,7 +88,14 @@ IPlugLV2::IPlugLV2(const Lv2HostLink* link, int paramCount, const char* channelI
   }
   ConnectInputs(0, InputCount(), true);
   ConnectOutputs(0, OutputCount(), true);
-  ChangeBlockSize(kDefaultBlockSize);
+  // Scratch buffers for the longest block the host announces, so that each run is one
+  // block of the effect as it is for a VST 2.4 host (longer runs are processed in pieces).
+  int blockSize = kDefaultBlockSize;
+  if (link && mMap) {
+    const int announced = MaxBlockLengthOption(link->features, mMap);
+    if (announced > blockSize) blockSize = announced < kMaxBlockSize ? announced : kMaxBlockSize;
+  }
+  ChangeBlockSize(blockSize);
   for (int i = 0; i < kMaxLv2Params; ++i) {
     IParam* param = ParamAt(i);
     mLastPort[i] = param ? param->current : 0.0;

@@ -32,8 +32,8 @@ struct Lv2HostLink {
 
 class IPlugLV2 : public IPlugBase {
  public:
-  // Block size the scratch buffers get when the host states none; longer run() calls are
-  // processed in pieces of this size.
+  // Block size the scratch buffers get unless the host's options announce a longer
+  // bufsz:maxBlockLength (up to kMaxBlockSize); longer run() calls are processed in pieces.
   static constexpr int kDefaultBlockSize = 4096;
   static constexpr int kMaxBlockSize = 1 << 16;
 

@@ -58,6 +58,20 @@ TEST(Lv2Entry, OnlyDescriptorZeroAndOnlyWithUridMap) {
   d->cleanup(nullptr);
 }
 
+TEST(Lv2Options, AnnouncedBlockLengthSizesTheBuffers) {
+  // A run as long as the announced maximum is one block of the effect (one pan glide step),
+  // as it is for a VST 2.4 host that set that block size.
+  for (int32_t announced : {0, 100, 10000, 1 << 20}) {
+    Lv2TestHost host;
+    ASSERT_TRUE(host.Create(lv2_descriptor, 44100.0, true, announced));
+    auto* plug = static_cast<VSTCLASS*>(static_cast<IPlugLV2*>(host.handle()));
+    const int expected = announced <= IPlugLV2::kDefaultBlockSize ? IPlugLV2::kDefaultBlockSize
+                         : announced > IPlugLV2::kMaxBlockSize    ? IPlugLV2::kMaxBlockSize
+                                                                  : announced;
+    EXPECT_EQ(plug->MaxBlockSize(), expected) << announced;
+  }
+}
+
 TEST_F(Lv2Adapter, WithoutTempoOnlyTheDrySignalPasses) {
   host.SetControl(kDryMix, 100.f);
   std::vector<float> in = Impulse(2 * kQuarter), o0, o1;

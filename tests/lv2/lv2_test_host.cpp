@@ -5,6 +5,8 @@
 
 #include <lv2/atom/atom.h>
 #include <lv2/atom/forge.h>
+#include <lv2/buf-size/buf-size.h>
+#include <lv2/options/options.h>
 #include <lv2/time/time.h>
 
 #include "lv2/lv2_ports.h"
@@ -40,11 +42,16 @@ LV2_URID Lv2TestHost::MapCallback(LV2_URID_Map_Handle handle, const char* uri) {
 }
 
 bool Lv2TestHost::Create(const LV2_Descriptor* (*entry)(uint32_t), double sampleRate,
-                         bool offerMap) {
+                         bool offerMap, int32_t maxBlock) {
   Destroy();
   mDescriptor = entry(0);
   if (!mDescriptor) return false;
-  const LV2_Feature* withMap[] = {&mMapFeature, nullptr};
+  LV2_Options_Option options[] = {
+      {LV2_OPTIONS_INSTANCE, 0, Map(LV2_BUF_SIZE__maxBlockLength), sizeof(int32_t),
+       Map(LV2_ATOM__Int), &maxBlock},
+      {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+  const LV2_Feature optionsFeature = {LV2_OPTIONS__options, options};
+  const LV2_Feature* withMap[] = {&mMapFeature, maxBlock > 0 ? &optionsFeature : nullptr, nullptr};
   const LV2_Feature* none[] = {nullptr};
   mHandle = mDescriptor->instantiate(mDescriptor, sampleRate, "/nonexistent/",
                                      offerMap ? withMap : none);

@@ -30,8 +30,10 @@ class Lv2TestHost {
   Lv2TestHost& operator=(const Lv2TestHost&) = delete;
 
   // Instantiates descriptor 0 of entry at the sample rate; false when the plug-in refuses.
-  // offerMap false leaves urid:map out of the features.
-  bool Create(const LV2_Descriptor* (*entry)(uint32_t), double sampleRate, bool offerMap = true);
+  // offerMap false leaves urid:map out of the features; maxBlock > 0 offers options with
+  // bufsz:maxBlockLength.
+  bool Create(const LV2_Descriptor* (*entry)(uint32_t), double sampleRate, bool offerMap = true,
+              int32_t maxBlock = 0);
   LV2_Handle handle() const { return mHandle; }
   const LV2_Descriptor* descriptor() const { return mDescriptor; }
 
