@@ -22,7 +22,10 @@ set(_lv2_ttl_stamp ${CMAKE_CURRENT_BINARY_DIR}/lv2_ttl.stamp)
 add_custom_command(
   OUTPUT ${_lv2_ttl_stamp}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${QUELORA_LV2_BUNDLE}
-  COMMAND quelora-lv2-ttl ${QUELORA_LV2_BUNDLE}
+  # In sanitizer builds the generator is instrumented too; what it leaves at exit is not
+  # the bundle's business.
+  COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0 $<TARGET_FILE:quelora-lv2-ttl>
+          ${QUELORA_LV2_BUNDLE}
   COMMAND ${CMAKE_COMMAND} -E touch ${_lv2_ttl_stamp}
   DEPENDS quelora-lv2-ttl
   COMMENT "Writing the Turtle of Quelora2.lv2"
@@ -43,3 +46,19 @@ if(NOT QUELORA_SANITIZE AND NOT QUELORA_TSAN AND NOT QUELORA_FUZZ)
   target_link_options(Quelora2_lv2 PRIVATE -Wl,-z,defs)
 endif()
 quelora_warnings(Quelora2_lv2)
+
+# Installation, beside the VST 2.4 module (effect/module.cmake): ~/.lv2/Quelora2.lv2
+# without an explicit prefix, <prefix>/lib/lv2/Quelora2.lv2 with one.
+# QUELORA_LV2_INSTALL_DIR overrides both.
+if(NOT DEFINED QUELORA_LV2_INSTALL_DIR)
+  if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
+    set(_lv2_dir "$ENV{HOME}/.lv2")
+  else()
+    set(_lv2_dir "lib/lv2")
+  endif()
+  set(QUELORA_LV2_INSTALL_DIR "${_lv2_dir}" CACHE STRING
+      "Where 'cmake --install' puts Quelora2.lv2 (relative: under the install prefix)")
+endif()
+install(TARGETS Quelora2_lv2 LIBRARY DESTINATION "${QUELORA_LV2_INSTALL_DIR}/Quelora2.lv2")
+install(DIRECTORY ${QUELORA_LV2_BUNDLE}/ DESTINATION "${QUELORA_LV2_INSTALL_DIR}/Quelora2.lv2"
+        FILES_MATCHING PATTERN "*.ttl")

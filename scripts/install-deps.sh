@@ -13,6 +13,9 @@ PACKAGES=(
   libfreetype-dev libfontconfig-dev fonts-liberation
   libx11-dev libxext-dev libxtst-dev
   libsndfile1-dev
+  # LV2: headers and spec bundles (lv2-dev), lilv for quelora-host, and lv2_validate's
+  # Turtle checker (sordi)
+  lv2-dev liblilv-dev sordi
   # Windows DLL: mingw-w64 cross compiler (posix threads), static zlib, wine for its tests,
   # dpkg-dev for fetching libpng's source package (scripts/build-libpng-mingw.sh)
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 dpkg-dev
