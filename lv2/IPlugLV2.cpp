@@ -77,7 +77,8 @@ IPlugLV2::IPlugLV2(const Lv2HostLink* link, int paramCount, const char* channelI
       mSpeed(0.0),
       mFrame(0.0),
       mBeatsPerBar(0),
-      mBeatUnit(0) {
+      mBeatUnit(0),
+      mPortsPrimed(false) {
   if (link) {
     if (link->sampleRate > 0.0 && std::isfinite(link->sampleRate)) SetSampleRate(link->sampleRate);
     if (const LV2_Feature* map = FindFeature(link->features, LV2_URID__map)) {
@@ -96,6 +97,13 @@ IPlugLV2::IPlugLV2(const Lv2HostLink* link, int paramCount, const char* channelI
     if (announced > blockSize) blockSize = announced < kMaxBlockSize ? announced : kMaxBlockSize;
   }
   ChangeBlockSize(blockSize);
+}
+
+void IPlugLV2::PrimeLastPortValues() {
+  // The effect defines its parameters after this base was constructed, so their initial
+  // values are taken at the first port or state access instead.
+  if (mPortsPrimed) return;
+  mPortsPrimed = true;
   for (int i = 0; i < kMaxLv2Params; ++i) {
     IParam* param = ParamAt(i);
     mLastPort[i] = param ? param->current : 0.0;
@@ -191,6 +199,7 @@ void IPlugLV2::ReadTransport() {
 }
 
 void IPlugLV2::ApplyControlPorts() {
+  PrimeLastPortValues();
   const int count = ParamCount() < kMaxLv2Params ? ParamCount() : kMaxLv2Params;
   for (int i = 0; i < count; ++i) {
     if (!mParamPorts[i]) continue;
@@ -232,6 +241,7 @@ void IPlugLV2::HostAutomateParam(int index, double normalized) {
   IParam* param = ParamAt(index);
   if (param && index < kMaxLv2Params) {
     (void)normalized;
+    PrimeLastPortValues();
     mLastPort[index] = param->current;
   }
 }
@@ -246,6 +256,9 @@ double IPlugLV2::LastPortValue(int paramIndex) const {
 LV2_State_Status IPlugLV2::SaveState(LV2_State_Store_Function store, LV2_State_Handle handle) {
   if (!store || !mMap) return LV2_STATE_ERR_NO_FEATURE;
   MutexGuard guard(PluginLock());
+  // Port values the host set since the last run (a host may save before it ever runs
+  // the plug-in) are part of what it saves.
+  ApplyControlPorts();
   if (!SaveStateChunk(false, mStateChunk)) return LV2_STATE_ERR_UNKNOWN;
   const int32_t program = CurrentPreset();
   LV2_State_Status status =
@@ -300,12 +313,12 @@ LV2_State_Status IPlugLV2::RestoreState(LV2_State_Retrieve_Function retrieve,
   if (!incoming.AppendBytes(data, static_cast<int>(size))) return LV2_STATE_ERR_UNKNOWN;
   if (!IsWellFormedProgram(incoming)) return LV2_STATE_ERR_UNKNOWN;
 
+  PrimeLastPortValues();
   currentPreset = program;
   if (!LoadStateChunk(false, incoming)) return LV2_STATE_ERR_UNKNOWN;
-  // The restored values stand until the host changes a control port.
-  for (int i = 0; i < ParamCount() && i < kMaxLv2Params; ++i) {
-    if (mParamPorts[i] && std::isfinite(*mParamPorts[i])) mLastPort[i] = *mParamPorts[i];
-  }
+  // The restored values stand while the control ports hold what was last applied; a port
+  // the host set to another value (hosts restore their own copy of every port as well)
+  // is applied on the next run and wins.
   return LV2_STATE_SUCCESS;
 }
 

@@ -58,10 +58,12 @@ class IPlugLV2 : public IPlugBase {
   void Run(uint32_t frames);
 
   // Instantiation class; take the lock. The program chunk (the same bytes as the VST 2.4
-  // program chunk) and the current program index.
+  // program chunk, after control ports changed since the last run were applied) and the
+  // current program index.
   LV2_State_Status SaveState(LV2_State_Store_Function store, LV2_State_Handle handle);
   // Restores nothing and fails when a key is missing, of the wrong type, or when the
-  // chunk is not exactly one header and one finite in-range double per parameter.
+  // chunk is not exactly one header and one finite in-range double per parameter. A
+  // control port the host sets to another value than last applied wins on the next run.
   LV2_State_Status RestoreState(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle);
 
   // The plain values the host wrote into the control ports, as last applied (for tests).
@@ -100,6 +102,8 @@ class IPlugLV2 : public IPlugBase {
   void MapUrids(const char* pluginUri);
   void ReadTransport();
   void ApplyControlPorts();
+  // Lock held. Once: the last applied port values become the parameters' values.
+  void PrimeLastPortValues();
   // Lock held. True when chunk is a complete program chunk of this plug-in.
   bool IsWellFormedProgram(const StateChunk& chunk) const;
 
@@ -115,5 +119,6 @@ class IPlugLV2 : public IPlugBase {
   double mFrame;
   int mBeatsPerBar;
   int mBeatUnit;
+  bool mPortsPrimed;
   StateChunk mStateChunk;
 };

@@ -180,15 +180,38 @@ TEST_F(Lv2Adapter, StateRoundTripsValuesAndProgram) {
 
   Lv2TestHost other;
   ASSERT_TRUE(other.Create(lv2_descriptor, 48000.0));
+  auto* restored = static_cast<VSTCLASS*>(static_cast<IPlugLV2*>(other.handle()));
+  // The ports hold the defaults, as in a fresh instance.
+  for (int i = 0; i < kNumParams; ++i) {
+    other.SetControl(i, static_cast<float>(restored->ParamAt(i)->current));
+  }
   other.store = host.store;
   ASSERT_EQ(other.Restore(), LV2_STATE_SUCCESS);
-  auto* restored = static_cast<VSTCLASS*>(static_cast<IPlugLV2*>(other.handle()));
   EXPECT_EQ(restored->CurrentPreset(), 3);
   for (int i = 0; i < kNumParams; ++i) EXPECT_EQ(restored->ParamAt(i)->current, saved[i]) << i;
   EXPECT_EQ(saved[kWetMix], 33.0);
-  // The restored values stand on the next run: the ports did not change.
+  // The restored values stand on the next run while the ports keep their values; a port
+  // the host then sets wins.
   other.Process(in, in, 64, &o0, &o1);
   for (int i = 0; i < kNumParams; ++i) EXPECT_EQ(restored->ParamAt(i)->current, saved[i]) << i;
+  other.SetControl(kDryMix, 10.f);
+  other.Process(in, in, 64, &o0, &o1);
+  EXPECT_EQ(restored->ParamAt(kDryMix)->current, 10.0);
+}
+
+TEST_F(Lv2Adapter, SaveTakesPortValuesSetBeforeAnyRun) {
+  // A host may set ports and save without running the plug-in in between.
+  host.SetControl(kDelayRate, 9.f);
+  host.SetControl(kFeedback, 77.f);
+  ASSERT_EQ(host.Save(), LV2_STATE_SUCCESS);
+  const uint32_t chunkKey = host.Map((std::string(kLv2PluginUri) + "#chunk").c_str());
+  const std::vector<uint8_t>& bytes = host.store[chunkKey].bytes;
+  ASSERT_EQ(bytes.size(), 8u + 8u * kNumParams);
+  double rate = 0.0, feedback = 0.0;
+  std::memcpy(&rate, bytes.data() + 8 + 8 * kDelayRate, 8);
+  std::memcpy(&feedback, bytes.data() + 8 + 8 * kFeedback, 8);
+  EXPECT_EQ(rate, 9.0);
+  EXPECT_EQ(feedback, 77.0);
 }
 
 TEST_F(Lv2Adapter, HostileStateRestoresNothing) {
