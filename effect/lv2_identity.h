@@ -7,3 +7,5 @@ constexpr const char* kLv2PluginUri = "https://obvik.com/plugins/quelora-2";
 constexpr const char* kLv2PresetPath = "/presets/";
 // The binary inside the bundle.
 constexpr const char* kLv2BinaryName = "Quelora2.so";
+// The X11 UI (the effect's editor), in the same binary.
+constexpr const char* kLv2UiUri = "https://obvik.com/plugins/quelora-2#ui";

@@ -31,7 +31,7 @@ add_custom_command(
   COMMENT "Writing the Turtle of Quelora2.lv2"
   VERBATIM)
 
-add_library(Quelora2_lv2 MODULE lv2_entry.cpp ${_lv2_ttl_stamp})
+add_library(Quelora2_lv2 MODULE lv2_entry.cpp lv2_ui_entry.cpp ${_lv2_ttl_stamp})
 target_link_libraries(Quelora2_lv2 PRIVATE quelora_effect_lv2)
 set_target_properties(Quelora2_lv2 PROPERTIES
   PREFIX ""

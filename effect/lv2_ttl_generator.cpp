@@ -23,6 +23,7 @@ const char* const kPrefixes =
     "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
     "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
     "@prefix time: <http://lv2plug.in/ns/ext/time#> .\n"
+    "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
     "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
     "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
 
@@ -117,6 +118,7 @@ std::string PluginTtl(VSTCLASS& plug) {
   s += "  lv2:microVersion " + std::to_string(version & 0xFF) + " ;\n";
   s += "  lv2:requiredFeature urid:map ;\n";
   s += "  lv2:extensionData state:interface ;\n";
+  s += "  ui:ui <" + std::string(kLv2UiUri) + "> ;\n";
   s += "  lv2:port\n";
   s += AudioPort(kPortAudioInLeft, "InputPort", "in_left", "In Left") + " ,\n";
   s += AudioPort(kPortAudioInRight, "InputPort", "in_right", "In Right") + " ,\n";
@@ -127,7 +129,13 @@ std::string PluginTtl(VSTCLASS& plug) {
        "    lv2:index " + std::to_string(kPortControlIn) +
        " ;\n    lv2:symbol \"control\" ;\n    lv2:name \"Control\"\n  ]";
   for (int i = 0; i < plug.ParamCount(); ++i) s += " ,\n" + ControlPort(*plug.ParamAt(i), i);
-  return s + " .\n";
+  s += " .\n\n";
+  // The editor, embedded in the host's window; it needs nothing else from the host.
+  s += "<" + std::string(kLv2UiUri) + ">\n  a ui:X11UI ;\n  ui:binary <" + kLv2BinaryName +
+       "> ;\n  lv2:requiredFeature ui:parent ;\n"
+       "  lv2:optionalFeature ui:touch , ui:idleInterface ;\n"
+       "  lv2:extensionData ui:idleInterface .\n";
+  return s;
 }
 
 }  // namespace

@@ -78,7 +78,8 @@ IPlugLV2::IPlugLV2(const Lv2HostLink* link, int paramCount, const char* channelI
       mFrame(0.0),
       mBeatsPerBar(0),
       mBeatUnit(0),
-      mPortsPrimed(false) {
+      mPortsPrimed(false),
+      mUi{nullptr, nullptr, nullptr} {
   if (link) {
     if (link->sampleRate > 0.0 && std::isfinite(link->sampleRate)) SetSampleRate(link->sampleRate);
     if (const LV2_Feature* map = FindFeature(link->features, LV2_URID__map)) {
@@ -236,14 +237,38 @@ void IPlugLV2::HostTimeSignature(int* numerator, int* denominator) {
 }
 
 void IPlugLV2::HostAutomateParam(int index, double normalized) {
-  // The instance has no channel back to the host; the UI reports edits through its own
-  // port writes. The port value is taken over so that the next run does not undo it.
+  (void)normalized;
   IParam* param = ParamAt(index);
-  if (param && index < kMaxLv2Params) {
-    (void)normalized;
-    PrimeLastPortValues();
-    mLastPort[index] = param->current;
+  if (!param || index < 0 || index >= kMaxLv2Params) return;
+  if (mUi.write) {
+    const float plain = static_cast<float>(param->current);
+    mUi.write(mUi.controller, kPortFirstParam + static_cast<uint32_t>(index), sizeof(float), 0,
+              &plain);
+    return;
   }
+  // A DSP instance takes the value over so that the next run does not undo it.
+  PrimeLastPortValues();
+  mLastPort[index] = param->current;
+}
+
+void IPlugLV2::HostBeginParamEdit(int index) {
+  FlushPendingParamEdit();
+  if (mUi.touch && mUi.touch->touch && index >= 0 && index < ParamCount()) {
+    mUi.touch->touch(mUi.touch->handle, kPortFirstParam + static_cast<uint32_t>(index), true);
+  }
+}
+
+void IPlugLV2::HostEndParamEdit(int index) {
+  if (mUi.touch && mUi.touch->touch && index >= 0 && index < ParamCount()) {
+    mUi.touch->touch(mUi.touch->handle, kPortFirstParam + static_cast<uint32_t>(index), false);
+  }
+}
+
+void IPlugLV2::ReceivePortValue(uint32_t port, float plain) {
+  if (port < kPortFirstParam || !std::isfinite(plain)) return;
+  const int index = static_cast<int>(port - kPortFirstParam);
+  IParam* param = ParamAt(index);
+  if (param) SetParamFromHost(index, param->ToNormalized(plain));
 }
 
 double IPlugLV2::LastPortValue(int paramIndex) const {

@@ -20,6 +20,7 @@
 
 #include <lv2/core/lv2.h>
 #include <lv2/state/state.h>
+#include <lv2/ui/ui.h>
 #include <lv2/urid/urid.h>
 
 // What the entry point hands the effect's constructor: the host's sample rate and
@@ -28,6 +29,14 @@ struct Lv2HostLink {
   double sampleRate;
   const LV2_Feature* const* features;
   const char* pluginUri;
+};
+
+// What an instance serving an LV2 UI reports edits to: the host's write function (port
+// writes of plain values) and, when offered, the touch feature (gesture begin and end).
+struct Lv2UiLink {
+  LV2UI_Write_Function write;
+  LV2UI_Controller controller;
+  const LV2UI_Touch* touch;
 };
 
 class IPlugLV2 : public IPlugBase {
@@ -66,16 +75,25 @@ class IPlugLV2 : public IPlugBase {
   // control port the host sets to another value than last applied wins on the next run.
   LV2_State_Status RestoreState(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle);
 
+  // UI thread, before the editor opens. From then on this instance serves an LV2 UI: its
+  // editor's edits go to the host as port writes and touch gestures.
+  void AttachUiHost(const Lv2UiLink& link) { mUi = link; }
+  // UI thread (port_event): a control port's new plain value is shown, not written back.
+  void ReceivePortValue(uint32_t port, float plain);
+
   // The plain values the host wrote into the control ports, as last applied (for tests).
   double LastPortValue(int paramIndex) const;
   // Transport as last received (for tests): 0 without a tempo.
   double ReceivedTempo() const { return mTempo; }
 
-  // --- Host-facing overrides of IPlugBase (LV2 has no automation back-channel in the
-  // plug-in itself: the UI reports edits) ---
-  void HostBeginParamEdit(int index) override { (void)index; }
+  // --- Host-facing overrides of IPlugBase (the DSP instance has no automation channel
+  // back to the host; an instance serving a UI reports through its Lv2UiLink) ---
+  // UI thread (editor). Flushes a pending deferred end, then touch (grabbed).
+  void HostBeginParamEdit(int index) override;
+  // UI thread, lock held. A UI instance writes the plain value into the port.
   void HostAutomateParam(int index, double normalized) override;
-  void HostEndParamEdit(int index) override { (void)index; }
+  // UI thread (editor). Touch (released).
+  void HostEndParamEdit(int index) override;
   void HostRefreshDisplay() override {}
   // Audio thread, lock held. The transport frame, 0 when unknown or beyond int.
   int HostSamplePosition() override;
@@ -120,5 +138,6 @@ class IPlugLV2 : public IPlugBase {
   int mBeatsPerBar;
   int mBeatUnit;
   bool mPortsPrimed;
+  Lv2UiLink mUi;
   StateChunk mStateChunk;
 };
