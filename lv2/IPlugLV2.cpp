@@ -271,10 +271,6 @@ void IPlugLV2::ReceivePortValue(uint32_t port, float plain) {
   if (param) SetParamFromHost(index, param->ToNormalized(plain));
 }
 
-double IPlugLV2::LastPortValue(int paramIndex) const {
-  return paramIndex >= 0 && paramIndex < kMaxLv2Params ? mLastPort[paramIndex] : 0.0;
-}
-
 // ---------------------------------------------------------------------------------------
 // State
 

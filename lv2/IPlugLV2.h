@@ -10,7 +10,8 @@
 // cleanup, the state extension). Run and the state calls take the plug-in lock (the
 // recursive mutex of the base) for their whole run; connect_port only stores a pointer
 // (the host never calls it while run runs). The host-facing overrides are documented
-// where declared.
+// where declared. An instance serving the LV2 UI (AttachUiHost) is reached only from the
+// host's UI thread and the editor's own thread, both under the plug-in lock.
 #pragma once
 
 #include <cstdint>
@@ -81,8 +82,6 @@ class IPlugLV2 : public IPlugBase {
   // UI thread (port_event): a control port's new plain value is shown, not written back.
   void ReceivePortValue(uint32_t port, float plain);
 
-  // The plain values the host wrote into the control ports, as last applied (for tests).
-  double LastPortValue(int paramIndex) const;
   // Transport as last received (for tests): 0 without a tempo.
   double ReceivedTempo() const { return mTempo; }
 
