@@ -13,6 +13,10 @@ namespace {
 
 // The name hosts list.
 const char* const kEffectName = "Quelora 2";
+// Version 1.2.0 and the four-character identities 'k2qz' and 'Obvi' (big-endian).
+constexpr int kEffectVersion = 0x00010200;
+constexpr int kEffectId = 0x6B32717A;
+constexpr int kVendorId = 0x4F627669;
 
 // The editor images compiled into the module (none on Windows, whose editor reads the
 // DLL's resources).
@@ -34,11 +38,10 @@ const char* const kPositionTexts[4] = {"left", "right", "ping pong", "inv pong"}
 
 }  // namespace
 
-VSTCLASS::VSTCLASS(audioMasterCallback hostCallback)
-    : IPlugVST(hostCallback, kNumParams, "1-1 2-2", kNumPresets, kEffectName, "", "Obvik",
-               0x00010200, FourCharCode('k', '2', 'q', 'z'), FourCharCode('O', 'b', 'v', 'i'),
-               /*latencySamples=*/0, /*midiMode=*/0, /*wantsChunks=*/false,
-               /*isInstrument=*/false),
+VSTCLASS::VSTCLASS(EffectHostLink host)
+    : EffectAdapter(host, kNumParams, "1-1 2-2", kNumPresets, kEffectName, "", "Obvik",
+                    kEffectVersion, kEffectId, kVendorId, /*latencySamples=*/0,
+                    /*midiMode=*/0, /*wantsChunks=*/false, /*isInstrument=*/false),
       DelayLine(nullptr),
       lineCapacity(0),
       lineWritten(0),

@@ -12,7 +12,9 @@
 
 #include <cstdint>
 
-#include "vst/IPlugVST.h"
+// The adapter this build sits on (VST 2.4 or LV2), named by the library's compile
+// definition QUELORA_EFFECT_ADAPTER.
+#include QUELORA_EFFECT_ADAPTER
 
 // The effect's parameters by index.
 enum EParams {
@@ -43,7 +45,7 @@ constexpr int kEditorHeight = 209;
 constexpr const char* kPluginPageUrl = "https://obvik.com/plugins/quelora-2/";
 constexpr const char* kHomePageUrl = "https://obvik.com/";
 
-class VSTCLASS : public IPlugVST {
+class VSTCLASS : public EffectAdapter {
  public:
   // Samples of a delay crossfade; a fixed count that does not follow the sample rate.
   static constexpr int kDelayCrossfadeSamples = 4410;
@@ -57,8 +59,8 @@ class VSTCLASS : public IPlugVST {
   // The tempo the line is prepared for at the first activation, before any is known.
   static constexpr double kFirstTempoGuess = 120.0;
 
-  // Constructing thread (entry point, under the construction lock).
-  explicit VSTCLASS(audioMasterCallback hostCallback);
+  // Constructing thread (the format's entry point).
+  explicit VSTCLASS(EffectHostLink host);
   // UI thread (effClose). Releases the delay line, then the adapter and the base.
   ~VSTCLASS() override;
 

@@ -10,6 +10,7 @@
 #   graphics/win   base raster plug graphics (the Windows editor window)
 #   resources      -                         (generator/: a developer tool, also raster)
 #   vst            base plug                 (the only layer that knows VST 2.4)
+#   lv2            base plug                 (the only layer that knows LV2)
 #   effect         every layer above
 #   tools          base raster vst
 #   tests, bench   anything
@@ -19,7 +20,7 @@ set -euo pipefail
 root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
 cd "$root"
 
-files=$(for dir in base raster plug graphics resources vst effect tools; do
+files=$(for dir in base raster plug graphics resources vst lv2 effect tools; do
           if [ -d "$dir" ]; then find "$dir" -type f \( -name '*.h' -o -name '*.cpp' \); fi
         done | sort)
 [ -n "$files" ] || { echo "check-layers: no sources under $root" >&2; exit 1; }
@@ -40,7 +41,8 @@ awk '
     allowed["resources"] = ""
     allowed["resources/generator"] = "resources/ raster/"
     allowed["vst"] = "base/ plug/"
-    allowed["effect"] = "base/ raster/ plug/ graphics/ graphics/x11/ graphics/win/ resources/ vst/"
+    allowed["lv2"] = "base/ plug/"
+    allowed["effect"] = "base/ raster/ plug/ graphics/ graphics/x11/ graphics/win/ resources/ vst/ lv2/"
     allowed["tools"] = "base/ raster/ vst/"
   }
   function layer_of(file) {

@@ -1,28 +1,47 @@
 #!/usr/bin/env bash
-# Installs every Debian package the project needs. Idempotent and quiet: packages that
+# Installs the Debian packages the project needs: all of them, or with --build-only
+# just what building the plug-ins and the demo takes. Idempotent and quiet: packages that
 # are already installed are not fetched again. Run as root (or with sudo available).
 set -euo pipefail
 
-PACKAGES=(
-  # build and test
-  build-essential cmake pkg-config git
-  libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+# What building the plug-ins, quelora-host and the demo needs (scripts/demo.sh installs only
+# these: --build-only).
+BUILD_PACKAGES=(
+  build-essential cmake pkg-config
   # libraries of the plug-in and its tools
   libpng-dev zlib1g-dev
   libfreetype-dev libfontconfig-dev fonts-liberation
-  libx11-dev libxext-dev libxtst-dev
+  libx11-dev libxext-dev
   libsndfile1-dev
+  # LV2: headers and spec bundles (lv2-dev), lilv for quelora-host
+  lv2-dev liblilv-dev
+)
+# What the tests, benchmarks, fuzzers and the Windows build add (scripts/test.sh, CI).
+TEST_PACKAGES=(
+  git
+  libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
+  # the editor tests' synthetic input
+  libxtst-dev
   # Windows DLL: mingw-w64 cross compiler (posix threads), static zlib, wine for its tests,
   # dpkg-dev for fetching libpng's source package (scripts/build-libpng-mingw.sh, and
-  # scripts/build-libpng-fuzz.sh for the fuzz build)
+  # scripts/build-libpng-fuzz.sh for the fuzz build) and for the Debian package's
+  # dependencies (dpkg-shlibdeps)
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 dpkg-dev
   # X server for the editor tests, and a real host's plug-in scanner
   xvfb xauth x11-utils
   ardour
+  # lv2_validate's Turtle checker, and lv2info for looking at the bundle as hosts do
+  sordi lilv-utils
   # screenshots of the Windows editor under wine (scripts/windows-screenshot.sh)
   x11-apps imagemagick
 )
+
+#   install-deps.sh [--build-only]
+PACKAGES=("${BUILD_PACKAGES[@]}")
+if [ "${1:-}" != "--build-only" ]; then
+  PACKAGES+=("${TEST_PACKAGES[@]}")
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

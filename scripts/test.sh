@@ -9,6 +9,7 @@ bash scripts/install-deps.sh
 if [ "${QUELORA_SKIP_WINDOWS:-0}" != "1" ]; then
   bash scripts/ci-windows.sh
 fi
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+# Tests and benchmarks on, also in a build/ that scripts/demo.sh configured without them.
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUELORA_BUILD_TESTS=ON -DQUELORA_BUILD_BENCH=ON >/dev/null
 cmake --build build -j"$(nproc)" >/dev/null
 ctest --test-dir build --output-on-failure -j"$(nproc)"

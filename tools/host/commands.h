@@ -12,6 +12,13 @@
 // Prints the plug-in's identity, channels, flags, parameters and programs to out.
 Status RunInfo(const Options& options, std::FILE* out);
 
+struct AudioData;
+// The render's source: the input file (mono or stereo) or the demo phrase at options'
+// sample rate and tempo.
+Status LoadRenderSource(const Options& options, AudioData* source);
+
+// The plug-in is a VST 2.4 module, or an LV2 bundle (a directory with manifest.ttl) for
+// info and render.
 // Renders the input file (or the demo phrase) through the plug-in into options.output.
 // Prints one summary line to out.
 Status RunRender(const Options& options, std::FILE* out);

@@ -3,6 +3,7 @@
 
 #include "tools/host/commands.h"
 #include "tools/host/host_context.h"
+#include "tools/host/lv2_plugin.h"
 #include "tools/host/plugin_module.h"
 
 namespace {
@@ -69,6 +70,7 @@ std::string FlagsText(VstInt32 flags) {
 }  // namespace
 
 Status RunInfo(const Options& options, std::FILE* out) {
+  if (IsLv2Bundle(options.plugin)) return RunLv2Info(options, out);
   HostContext context;
   PluginModule plugin;
   Status loaded = plugin.Load(options.plugin, &context);

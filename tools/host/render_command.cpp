@@ -9,6 +9,7 @@
 #include "tools/host/commands.h"
 #include "tools/host/demo_synth.h"
 #include "tools/host/host_context.h"
+#include "tools/host/lv2_plugin.h"
 #include "tools/host/plugin_module.h"
 #include "tools/host/plugin_settings.h"
 #include "tools/host/progress_bar.h"
@@ -18,7 +19,9 @@ namespace {
 // Renders shorter than this finish before a progress bar would tell anything.
 constexpr double kProgressMinimumSeconds = 2.0;
 
-Status LoadSource(const Options& options, AudioData* source) {
+}  // namespace
+
+Status LoadRenderSource(const Options& options, AudioData* source) {
   if (options.input.empty()) {
     source->sampleRate = options.sampleRate;
     source->format = 0;
@@ -36,16 +39,15 @@ Status LoadSource(const Options& options, AudioData* source) {
   return Status::Ok();
 }
 
-}  // namespace
-
 Status RunRender(const Options& options, std::FILE* out) {
+  if (IsLv2Bundle(options.plugin)) return RunLv2Render(options, out);
   HostContext context;
   PluginModule plugin;
   Status status = plugin.Load(options.plugin, &context);
   if (!status.ok()) return status;
 
   AudioData source;
-  status = LoadSource(options, &source);
+  status = LoadRenderSource(options, &source);
   if (!status.ok()) return status;
 
   const AEffect* effect = plugin.Effect();

@@ -1,0 +1,95 @@
+// The LV2 UI (ui:X11UI) of the module: the effect's own editor, embedded in the host's
+// parent window. Each UI instance holds a description-only instance of the effect that
+// owns the editor; its edits leave through the host's write function (and touch, when
+// offered), and the host's port values come in through port_event.
+//
+// Threading: every callback on the host's UI thread. The X11 editor draws and handles
+// input on its own editor thread, so hosts that call the idle interface and hosts that do
+// not get the same editor; idle only reports that the UI is still open.
+#include <cstdint>
+#include <cstring>
+#include <new>
+
+#include "base/mutex.h"
+#include "effect/lv2_identity.h"
+#include "effect/quelora2.h"
+#include "graphics/IGraphics.h"
+
+namespace {
+
+const void* FindUiFeature(const LV2_Feature* const* features, const char* uri) {
+  if (!features) return nullptr;
+  for (int i = 0; features[i]; ++i) {
+    if (features[i]->URI && std::strcmp(features[i]->URI, uri) == 0) return features[i]->data;
+  }
+  return nullptr;
+}
+
+VSTCLASS* FromUiHandle(LV2UI_Handle handle) {
+  return static_cast<VSTCLASS*>(static_cast<IPlugLV2*>(handle));
+}
+
+LV2UI_Handle InstantiateUi(const LV2UI_Descriptor* descriptor, const char* pluginUri,
+                           const char* bundlePath, LV2UI_Write_Function write,
+                           LV2UI_Controller controller, LV2UI_Widget* widget,
+                           const LV2_Feature* const* features) {
+  (void)descriptor;
+  (void)bundlePath;
+  void* parent = const_cast<void*>(FindUiFeature(features, LV2_UI__parent));
+  if (!parent || !write || !widget || !pluginUri || std::strcmp(pluginUri, kLv2PluginUri) != 0) {
+    return nullptr;
+  }
+  static WDL_Mutex constructionLock;
+  MutexGuard guard(&constructionLock);
+  VSTCLASS* plug = new (std::nothrow) VSTCLASS(nullptr);
+  if (!plug) return nullptr;
+  const auto* touch = static_cast<const LV2UI_Touch*>(FindUiFeature(features, LV2_UI__touch));
+  plug->AttachUiHost({write, controller, touch});
+  {
+    MutexGuard pluginGuard(plug->PluginLock());
+    IGraphics* editor = EditorOf(plug);
+    if (!editor || !plug->OpenEditor(parent) || !editor->GetNativeWindow()) {
+      delete plug;
+      return nullptr;
+    }
+    *widget = editor->GetNativeWindow();
+  }
+  return static_cast<IPlugLV2*>(plug);
+}
+
+void CleanupUi(LV2UI_Handle handle) {
+  VSTCLASS* plug = FromUiHandle(handle);
+  if (!plug) return;
+  {
+    MutexGuard guard(plug->PluginLock());
+    plug->FlushPendingParamEdit();
+    plug->CloseEditor();
+  }
+  delete plug;
+}
+
+void PortEvent(LV2UI_Handle handle, uint32_t port, uint32_t size, uint32_t format,
+               const void* buffer) {
+  VSTCLASS* plug = FromUiHandle(handle);
+  // Format 0: a control port's float.
+  if (!plug || format != 0 || size != sizeof(float) || !buffer) return;
+  float plain = 0.f;
+  std::memcpy(&plain, buffer, sizeof(plain));
+  plug->ReceivePortValue(port, plain);
+}
+
+int Idle(LV2UI_Handle handle) { return handle ? 0 : 1; }
+
+const void* UiExtensionData(const char* uri) {
+  static const LV2UI_Idle_Interface kIdle = {Idle};
+  if (uri && std::strcmp(uri, LV2_UI__idleInterface) == 0) return &kIdle;
+  return nullptr;
+}
+
+}  // namespace
+
+LV2_SYMBOL_EXPORT const LV2UI_Descriptor* lv2ui_descriptor(uint32_t index) {
+  static const LV2UI_Descriptor descriptor = {kLv2UiUri, InstantiateUi, CleanupUi, PortEvent,
+                                              UiExtensionData};
+  return index == 0 ? &descriptor : nullptr;
+}

@@ -1,0 +1,146 @@
+// The LV2 host adapter: binds an IPlugBase to an LV2 instance (ports, run, the host
+// transport read from an atom port, the state extension).
+//
+// Ports, in index order (lv2/lv2_ports.h): two audio inputs, two audio outputs, one atom
+// input receiving time:Position, then one control input per parameter carrying its plain
+// (real) value.
+//
+// Threading. An LV2 host calls an instance from two classes of threads: the audio class
+// (run, connect_port) and the instantiation class (instantiate, activate, deactivate,
+// cleanup, the state extension). Run and the state calls take the plug-in lock (the
+// recursive mutex of the base) for their whole run; connect_port only stores a pointer
+// (the host never calls it while run runs). The host-facing overrides are documented
+// where declared. An instance serving the LV2 UI (AttachUiHost) is reached only from the
+// host's UI thread and the editor's own thread, both under the plug-in lock.
+#pragma once
+
+#include <cstdint>
+
+#include "lv2/lv2_ports.h"
+#include "plug/IPlugBase.h"
+
+#include <lv2/core/lv2.h>
+#include <lv2/state/state.h>
+#include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
+
+// What the entry point hands the effect's constructor: the host's sample rate and
+// features, and the plug-in's URI (for the state keys).
+struct Lv2HostLink {
+  double sampleRate;
+  const LV2_Feature* const* features;
+  const char* pluginUri;
+};
+
+// What an instance serving an LV2 UI reports edits to: the host's write function (port
+// writes of plain values) and, when offered, the touch feature (gesture begin and end).
+struct Lv2UiLink {
+  LV2UI_Write_Function write;
+  LV2UI_Controller controller;
+  const LV2UI_Touch* touch;
+};
+
+class IPlugLV2 : public IPlugBase {
+ public:
+  // Block size the scratch buffers get unless the host's options announce a longer
+  // bufsz:maxBlockLength (up to kMaxBlockSize); longer run() calls are processed in pieces.
+  static constexpr int kDefaultBlockSize = 4096;
+  static constexpr int kMaxBlockSize = 1 << 16;
+
+  // Instantiation thread. link may be null (no host: a description-only instance, for
+  // example the Turtle generator); then no URID is mapped and Ready() is false.
+  IPlugLV2(const Lv2HostLink* link, int paramCount, const char* channelIoSpec,
+           int presetCount, const char* effectName, const char* productName,
+           const char* vendorName, int versionCode, int pluginId, int vendorId,
+           int latencySamples, int midiMode, bool wantsChunks, bool isInstrument);
+  ~IPlugLV2() override;
+
+  // True when the host gave urid:map (the one required feature).
+  bool Ready() const { return mMap != nullptr; }
+
+  // Audio class. Stores the port's buffer; unknown ports are ignored.
+  void ConnectPort(uint32_t port, void* data);
+  // Instantiation class. Forgets the transport (no tempo until the host sends one), takes
+  // over the control ports' next values as fresh automation, and lets the effect prepare
+  // for processing (as a VST 2.4 host's switch-on does), off the audio thread.
+  void Activate();
+  // Instantiation class: the effect is switched off and reset, as at a VST 2.4 host's
+  // switch-off.
+  void Deactivate();
+  // Audio class; takes the lock. Reads the transport, applies changed control ports as
+  // host automation, then processes frames samples.
+  void Run(uint32_t frames);
+
+  // Instantiation class; take the lock. The program chunk (the same bytes as the VST 2.4
+  // program chunk, after control ports changed since the last run were applied) and the
+  // current program index.
+  LV2_State_Status SaveState(LV2_State_Store_Function store, LV2_State_Handle handle);
+  // Restores nothing and fails when a key is missing, of the wrong type, or when the
+  // chunk is not exactly one header and one finite in-range double per parameter. A
+  // control port the host sets to another value than last applied wins on the next run.
+  LV2_State_Status RestoreState(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle);
+
+  // UI thread, before the editor opens. From then on this instance serves an LV2 UI: its
+  // editor's edits go to the host as port writes and touch gestures.
+  void AttachUiHost(const Lv2UiLink& link) { mUi = link; }
+  // UI thread (port_event): a control port's new plain value is shown, not written back.
+  void ReceivePortValue(uint32_t port, float plain);
+
+  // Transport as last received (for tests): 0 without a tempo.
+  double ReceivedTempo() const { return mTempo; }
+
+  // --- Host-facing overrides of IPlugBase (the DSP instance has no automation channel
+  // back to the host; an instance serving a UI reports through its Lv2UiLink) ---
+  // UI thread (editor). Flushes a pending deferred end, then touch (grabbed).
+  void HostBeginParamEdit(int index) override;
+  // UI thread, lock held. A UI instance writes the plain value into the port.
+  void HostAutomateParam(int index, double normalized) override;
+  // UI thread (editor). Touch (released).
+  void HostEndParamEdit(int index) override;
+  void HostRefreshDisplay() override {}
+  // Audio thread, lock held. The transport frame, 0 when unknown or beyond int.
+  int HostSamplePosition() override;
+  // Audio thread, lock held. The last time:beatsPerMinute received, 0 without one.
+  double HostTempo() override { return mTempo; }
+  void HostTimeSignature(int* numerator, int* denominator) override;
+  void RefreshEditorRect() override {}
+  void HostSpecificSetup() override {}
+  bool SendMidiToHost(const IMidiMsg* message) override {
+    (void)message;
+    return false;
+  }
+  bool SendSysExToHost(const ISysEx* message) override {
+    (void)message;
+    return false;
+  }
+
+ private:
+  struct Urids {
+    LV2_URID atomBlank, atomObject, atomFloat, atomDouble, atomInt, atomLong, atomChunk;
+    LV2_URID timePosition, timeBpm, timeSpeed, timeFrame, timeBeatsPerBar, timeBeatUnit;
+    LV2_URID stateChunk, stateProgram;
+  };
+  void MapUrids(const char* pluginUri);
+  void ReadTransport();
+  void ApplyControlPorts();
+  // Lock held. Once: the last applied port values become the parameters' values.
+  void PrimeLastPortValues();
+  // Lock held. True when chunk is a complete program chunk of this plug-in.
+  bool IsWellFormedProgram(const StateChunk& chunk) const;
+
+  LV2_URID_Map* mMap;
+  Urids mUrid;
+  float* mAudioIn[2];
+  float* mAudioOut[2];
+  const void* mControlIn;
+  const float* mParamPorts[kMaxLv2Params];
+  double mLastPort[kMaxLv2Params];
+  double mTempo;
+  double mSpeed;
+  double mFrame;
+  int mBeatsPerBar;
+  int mBeatUnit;
+  bool mPortsPrimed;
+  Lv2UiLink mUi;
+  StateChunk mStateChunk;
+};

@@ -1,0 +1,167 @@
+// The LV2 UI on an X server: embedded in the host's parent window, host port values shown
+// through port_event, edits leaving as port writes of plain values with touch gestures.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include <lv2/ui/ui.h>
+
+#include "effect/lv2_identity.h"
+#include "effect/quelora2.h"
+#include "graphics/IGraphics.h"
+#include "lv2/lv2_ports.h"
+#include "tests/support/x11_test_support.h"
+
+extern "C" const LV2UI_Descriptor* lv2ui_descriptor(uint32_t index);
+
+namespace {
+
+struct Written {
+  uint32_t port;
+  float value;
+};
+struct Touched {
+  uint32_t port;
+  bool grabbed;
+};
+
+struct FakeUiHost {
+  std::vector<Written> writes;
+  std::vector<Touched> touches;
+
+  static void Write(LV2UI_Controller controller, uint32_t port, uint32_t size, uint32_t format,
+                    const void* buffer) {
+    auto* host = static_cast<FakeUiHost*>(const_cast<void*>(controller));
+    ASSERT_EQ(size, sizeof(float));
+    ASSERT_EQ(format, 0u);
+    float v = 0.f;
+    std::memcpy(&v, buffer, sizeof(v));
+    host->writes.push_back({port, v});
+  }
+  static void Touch(LV2UI_Feature_Handle handle, uint32_t port, bool grabbed) {
+    static_cast<FakeUiHost*>(handle)->touches.push_back({port, grabbed});
+  }
+};
+
+class Lv2Ui : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(window.Ok());
+    d = lv2ui_descriptor(0);
+    ASSERT_NE(d, nullptr);
+    touch = {&host, FakeUiHost::Touch};
+    parentFeature = {LV2_UI__parent, window.ParentHandle()};
+    touchFeature = {LV2_UI__touch, &touch};
+  }
+  void TearDown() override {
+    if (ui) d->cleanup(ui);
+  }
+  LV2UI_Handle Open(bool withTouch) {
+    const LV2_Feature* features[] = {&parentFeature, withTouch ? &touchFeature : nullptr, nullptr};
+    ui = d->instantiate(d, kLv2PluginUri, "/", FakeUiHost::Write, &host, &widget, features);
+    return ui;
+  }
+  VSTCLASS* Plug() { return static_cast<VSTCLASS*>(static_cast<IPlugLV2*>(ui)); }
+
+  X11TestHost window;
+  FakeUiHost host;
+  const LV2UI_Descriptor* d = nullptr;
+  LV2UI_Touch touch{};
+  LV2_Feature parentFeature{}, touchFeature{};
+  LV2UI_Widget widget = nullptr;
+  LV2UI_Handle ui = nullptr;
+};
+
+TEST_F(Lv2Ui, RefusesWithoutParentOrForAnotherPlugin) {
+  EXPECT_EQ(lv2ui_descriptor(1), nullptr);
+  EXPECT_STREQ(d->URI, kLv2UiUri);
+  const LV2_Feature* none[] = {nullptr};
+  EXPECT_EQ(d->instantiate(d, kLv2PluginUri, "/", FakeUiHost::Write, &host, &widget, none), nullptr);
+  const LV2_Feature* parentOnly[] = {&parentFeature, nullptr};
+  EXPECT_EQ(d->instantiate(d, "urn:other", "/", FakeUiHost::Write, &host, &widget, parentOnly),
+            nullptr);
+  EXPECT_EQ(d->instantiate(d, kLv2PluginUri, "/", nullptr, &host, &widget, parentOnly), nullptr);
+  d->cleanup(nullptr);
+  d->port_event(nullptr, kPortFirstParam, sizeof(float), 0, nullptr);
+}
+
+TEST_F(Lv2Ui, EmbedsTheEditorInTheParentWindow) {
+  ASSERT_NE(Open(true), nullptr);
+  ASSERT_NE(widget, nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return window.ChildCount(window.Parent()) == 1; }));
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  ASSERT_TRUE(XQueryTree(window.display(), static_cast<Window>(reinterpret_cast<uintptr_t>(widget)),
+                         &root, &parent, &children, &count));
+  if (children) XFree(children);
+  EXPECT_EQ(parent, window.Parent());
+  // Idle only reports the UI open; the editor thread does the work.
+  const auto* idle = static_cast<const LV2UI_Idle_Interface*>(d->extension_data(LV2_UI__idleInterface));
+  ASSERT_NE(idle, nullptr);
+  EXPECT_EQ(idle->idle(ui), 0);
+  EXPECT_EQ(d->extension_data("urn:nothing"), nullptr);
+}
+
+TEST_F(Lv2Ui, PortEventsShowValuesWithoutWritingBack) {
+  ASSERT_NE(Open(true), nullptr);
+  const float feedback = 77.f;
+  d->port_event(ui, kPortFirstParam + kFeedback, sizeof(float), 0, &feedback);
+  EXPECT_EQ(Plug()->ParamAt(kFeedback)->current, 77.0);
+  IGraphics* editor = EditorOf(Plug());
+  ASSERT_NE(editor, nullptr);
+  // The open editor takes host values at its next exchange, on its own thread.
+  EXPECT_TRUE(WaitUntil([&] {
+    MutexGuard guard(editor->EditorMutex());
+    return std::fabs(editor->ControlAt(4)->Value() - 77.0 / 99.0) < 1e-9;  // the Feedback knob
+  }));
+  // Other formats, sizes and ports are ignored.
+  const double wide = 5.0;
+  d->port_event(ui, kPortFirstParam + kFeedback, sizeof(double), 0, &wide);
+  d->port_event(ui, kPortFirstParam + kFeedback, sizeof(float), 7, &feedback);
+  d->port_event(ui, 2, sizeof(float), 0, &feedback);
+  d->port_event(ui, kPortFirstParam + 40, sizeof(float), 0, &feedback);
+  EXPECT_EQ(Plug()->ParamAt(kFeedback)->current, 77.0);
+  EXPECT_TRUE(host.writes.empty());
+  EXPECT_TRUE(host.touches.empty());
+}
+
+TEST_F(Lv2Ui, EditsLeaveAsPortWritesInsideTouchGestures) {
+  ASSERT_NE(Open(true), nullptr);
+  Plug()->HostBeginParamEdit(kWetMix);
+  Plug()->SetParamFromEditor(kWetMix, 0.25);
+  Plug()->HostEndParamEdit(kWetMix);
+  ASSERT_EQ(host.writes.size(), 1u);
+  EXPECT_EQ(host.writes[0].port, kPortFirstParam + kWetMix);
+  EXPECT_EQ(host.writes[0].value, 25.f);  // the plain value
+  ASSERT_EQ(host.touches.size(), 2u);
+  EXPECT_EQ(host.touches[0].port, kPortFirstParam + kWetMix);
+  EXPECT_TRUE(host.touches[0].grabbed);
+  EXPECT_FALSE(host.touches[1].grabbed);
+
+  // A real drag on the Dry Mix slider writes that port, between a grab and a release.
+  host.writes.clear();
+  host.touches.clear();
+  const Window editorWindow = static_cast<Window>(reinterpret_cast<uintptr_t>(widget));
+  ASSERT_TRUE(WaitUntil([&] { return window.ChildCount(window.Parent()) == 1; }));
+  window.Drag(editorWindow, 460, 90, 460, 170);
+  EXPECT_TRUE(WaitUntil([&] { return !host.touches.empty() && !host.touches.back().grabbed; }));
+  ASSERT_FALSE(host.writes.empty());
+  for (const Written& w : host.writes) EXPECT_EQ(w.port, kPortFirstParam + kDryMix);
+  EXPECT_TRUE(host.touches.front().grabbed);
+  EXPECT_EQ(host.writes.back().value, static_cast<float>(Plug()->ParamAt(kDryMix)->current));
+}
+
+TEST_F(Lv2Ui, WorksWithoutTouch) {
+  ASSERT_NE(Open(false), nullptr);
+  Plug()->HostBeginParamEdit(kPanWidth);
+  Plug()->SetParamFromEditor(kPanWidth, 0.5);
+  Plug()->HostEndParamEdit(kPanWidth);
+  ASSERT_EQ(host.writes.size(), 1u);
+  EXPECT_EQ(host.writes[0].value, 50.f);
+}
+
+}  // namespace
