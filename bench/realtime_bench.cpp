@@ -24,61 +24,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/heap_calls.h"
 #include "vst/aeffect.h"
-
-// ---------------------------------------------------------------------------------------
-// Heap calls of the audio thread: every allocation entry point is wrapped; only the thread
-// that switched counting on is counted (a thread_local in the executable needs no heap).
-
-extern "C" {
-void* __libc_malloc(size_t size);
-void* __libc_calloc(size_t count, size_t size);
-void* __libc_realloc(void* p, size_t size);
-void* __libc_memalign(size_t alignment, size_t size);
-void __libc_free(void* p);
-}
-
-namespace {
-thread_local bool tCountHeap = false;
-thread_local long tHeapCalls = 0;
-inline void NoteHeapCall() {
-  if (tCountHeap) ++tHeapCalls;
-}
-}  // namespace
-
-extern "C" {
-void* malloc(size_t size) {
-  NoteHeapCall();
-  return __libc_malloc(size);
-}
-void* calloc(size_t count, size_t size) {
-  NoteHeapCall();
-  return __libc_calloc(count, size);
-}
-void* realloc(void* p, size_t size) {
-  NoteHeapCall();
-  return __libc_realloc(p, size);
-}
-void free(void* p) {
-  if (p) NoteHeapCall();
-  __libc_free(p);
-}
-void* memalign(size_t alignment, size_t size) {
-  NoteHeapCall();
-  return __libc_memalign(alignment, size);
-}
-void* aligned_alloc(size_t alignment, size_t size) {
-  NoteHeapCall();
-  return __libc_memalign(alignment, size);
-}
-int posix_memalign(void** out, size_t alignment, size_t size) {
-  NoteHeapCall();
-  void* p = __libc_memalign(alignment, size);
-  if (!p) return 12;  // ENOMEM
-  *out = p;
-  return 0;
-}
-}
 
 namespace {
 
@@ -172,12 +119,11 @@ class Driver {
     rusage before, after;
     getrusage(RUSAGE_THREAD, &before);
     const double cpu0 = Now(CLOCK_THREAD_CPUTIME_ID);
-    tHeapCalls = 0;
-    tCountHeap = true;
+    StartCountingHeapCalls();
     const double t0 = Now(CLOCK_MONOTONIC);
     mEffect->processReplacing(mEffect, ins, outs, mFrames);
     const double t1 = Now(CLOCK_MONOTONIC);
-    tCountHeap = false;
+    StopCountingHeapCalls();
     const double cpu1 = Now(CLOCK_THREAD_CPUTIME_ID);
     getrusage(RUSAGE_THREAD, &after);
 
@@ -185,7 +131,7 @@ class Driver {
     r.wallUs = static_cast<float>((t1 - t0) * 1e6);
     r.cpuUs = static_cast<float>((cpu1 - cpu0) * 1e6);
     r.memcpyUs = static_cast<float>((c1 - c0) * 1e6);
-    r.heapCalls = static_cast<int>(tHeapCalls);
+    r.heapCalls = static_cast<int>(CountedHeapCalls());
     r.minorFaults = static_cast<int>(after.ru_minflt - before.ru_minflt);
     r.slept = after.ru_nvcsw != before.ru_nvcsw;
     mPosition += mFrames;

@@ -21,52 +21,13 @@ if [ -f "$PREFIX/lib/libpng16.a" ] && [ -f "$PREFIX/include/png.h" ]; then
   echo "libpng for mingw already built in $PREFIX" >&2
   exit 0
 fi
-for tool in x86_64-w64-mingw32-gcc-posix cmake apt-get dpkg-source; do
+for tool in x86_64-w64-mingw32-gcc-posix cmake; do
   command -v "$tool" >/dev/null || { echo "missing $tool (run scripts/install-deps.sh)" >&2; exit 1; }
 done
 [ -f "$MINGW_ROOT/lib/libz.a" ] || { echo "missing $MINGW_ROOT/lib/libz.a (libz-mingw-w64-dev)" >&2; exit 1; }
 
 mkdir -p "$WORK" "$PREFIX"
-APTDIR=$WORK/apt
-mkdir -p "$APTDIR/sources.list.d" "$APTDIR/lists/partial" "$APTDIR/cache/archives/partial"
-
-# Source entries mirroring the system's binary entries.
-if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-  sed 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
-    > "$APTDIR/sources.list.d/debian-src.sources"
-elif [ -f /etc/apt/sources.list ]; then
-  grep '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' > "$APTDIR/sources.list.d/debian-src.list"
-else
-  echo "no apt sources found" >&2
-  exit 1
-fi
-
-APT_OPTS=(-o Dir::Etc::sourcelist=/dev/null -o "Dir::Etc::sourceparts=$APTDIR/sources.list.d"
-          -o "Dir::State::Lists=$APTDIR/lists" -o "Dir::Cache=$APTDIR/cache"
-          -o APT::Sandbox::User=root -q)
-
-SRC=$(ls -d "$WORK"/src/libpng1.6-*/ 2>/dev/null | head -n1 || true)
-if [ -z "$SRC" ]; then
-  apt-get "${APT_OPTS[@]}" update >/dev/null
-  # Newest first: a version listed in the index may be missing some of its files on the
-  # mirror (seen with a security update), so older ones are tried in turn.
-  mapfile -t versions < <(apt-cache "${APT_OPTS[@]}" showsrc libpng1.6 2>/dev/null |
-                          awk '/^Version:/ {print $2}' | sort -u -r -V)
-  [ ${#versions[@]} -gt 0 ] || { echo "libpng1.6 source package not found" >&2; exit 1; }
-  mkdir -p "$WORK/src"
-  fetched=""
-  for v in "${versions[@]}"; do
-    rm -rf "$WORK/src"/*
-    if (cd "$WORK/src" && apt-get "${APT_OPTS[@]}" source "libpng1.6=$v" >/dev/null 2>&1); then
-      fetched=$v
-      break
-    fi
-    echo "libpng1.6 $v could not be fetched, trying an older version" >&2
-  done
-  [ -n "$fetched" ] || { echo "no libpng1.6 source version could be fetched" >&2; exit 1; }
-  echo "fetched libpng1.6 $fetched" >&2
-  SRC=$(ls -d "$WORK"/src/libpng1.6-*/ | head -n1)
-fi
+SRC=$("$ROOT/scripts/fetch-libpng-source.sh" "$WORK")
 
 BUILD=$WORK/libpng-build
 rm -rf "$BUILD"

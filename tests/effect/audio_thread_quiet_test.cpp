@@ -20,61 +20,8 @@
 #include <vector>
 
 #include "effect/quelora2.h"
+#include "tests/support/heap_calls.h"
 #include "vst/entry.h"
-
-extern "C" {
-void* __libc_malloc(size_t size);
-void* __libc_calloc(size_t count, size_t size);
-void* __libc_realloc(void* block, size_t size);
-void* __libc_memalign(size_t alignment, size_t size);
-void __libc_free(void* block);
-}
-
-namespace {
-
-thread_local bool tCountHeapCalls = false;
-thread_local long tHeapCalls = 0;
-
-inline void CountHeapCall() {
-  if (tCountHeapCalls) ++tHeapCalls;
-}
-
-}  // namespace
-
-extern "C" {
-void* malloc(size_t size) {
-  CountHeapCall();
-  return __libc_malloc(size);
-}
-void* calloc(size_t count, size_t size) {
-  CountHeapCall();
-  return __libc_calloc(count, size);
-}
-void* realloc(void* block, size_t size) {
-  CountHeapCall();
-  return __libc_realloc(block, size);
-}
-void free(void* block) {
-  CountHeapCall();
-  __libc_free(block);
-}
-void* aligned_alloc(size_t alignment, size_t size) {
-  CountHeapCall();
-  return __libc_memalign(alignment, size);
-}
-void* memalign(size_t alignment, size_t size) {
-  CountHeapCall();
-  return __libc_memalign(alignment, size);
-}
-int posix_memalign(void** result, size_t alignment, size_t size) {
-  CountHeapCall();
-  if (alignment < sizeof(void*) || (alignment & (alignment - 1)) != 0) return EINVAL;
-  void* block = __libc_memalign(alignment, size);
-  if (!block) return ENOMEM;
-  *result = block;
-  return 0;
-}
-}
 
 namespace {
 
@@ -149,8 +96,7 @@ class ProcessingThread {
     double* dins[2] = {din0.data(), din1.data()};
     double* douts[2] = {dout0.data(), dout1.data()};
     const long faultsBefore = ThreadMinorFaults();
-    tHeapCalls = 0;
-    tCountHeapCalls = true;
+    StartCountingHeapCalls();
     switch (call) {
       case Call::kReplacing:
         effect->processReplacing(effect, ins, outs, frames);
@@ -162,9 +108,9 @@ class ProcessingThread {
         effect->processDoubleReplacing(effect, dins, douts, frames);
         break;
     }
-    tCountHeapCalls = false;
+    StopCountingHeapCalls();
     pageFaults += ThreadMinorFaults() - faultsBefore;
-    heapCalls += tHeapCalls;
+    heapCalls += CountedHeapCalls();
   }
 
   AEffect* effect;
@@ -365,16 +311,15 @@ TEST_P(AudioThreadQuietTest, ActivationPreparesTheLineForTheFirstBlock) {
 // The counting itself: a heap call inside a processing call is seen.
 TEST(AudioThreadCounting, SeesHeapCallsOnTheCountingThreadOnly) {
   static void* volatile sink = nullptr;
-  tHeapCalls = 0;
-  tCountHeapCalls = true;
+  StartCountingHeapCalls();
   sink = malloc(64);
   free(sink);
-  tCountHeapCalls = false;
-  EXPECT_EQ(tHeapCalls, 2);
+  StopCountingHeapCalls();
+  EXPECT_EQ(CountedHeapCalls(), 2);
   std::thread other([] {
     sink = malloc(64);
     free(sink);
-    EXPECT_EQ(tHeapCalls, 0);
+    EXPECT_EQ(CountedHeapCalls(), 0);
   });
   other.join();
 }
