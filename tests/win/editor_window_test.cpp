@@ -150,7 +150,7 @@ TEST_F(EditorWindowTest, DrawsWithoutThePluginLockAndTakesHostValuesAtTheTick) {
   editor->AddControl(probe);
   HWND child = Open();
   ASSERT_NE(child, nullptr);
-  Pump(120);
+  PumpMessages(120);
   EXPECT_GT(probe->paints, 0);
   EXPECT_EQ(probe->paintsUnderLock, 0);
 
@@ -164,12 +164,12 @@ TEST_F(EditorWindowTest, DrawsWithoutThePluginLockAndTakesHostValuesAtTheTick) {
   });
   audio.join();
   EXPECT_EQ(feedbackKnob->Value(), shownBefore);
-  Pump(150);
+  PumpMessages(150);
   EXPECT_EQ(feedbackKnob->Value(), 1.0);
   probe->SetValue(0.5);
   probe->MarkDirty(false);
   const int paints = probe->paints;
-  Pump(150);
+  PumpMessages(150);
   EXPECT_GT(probe->paints, paints);
   EXPECT_EQ(probe->paintsUnderLock, 0);
 }
