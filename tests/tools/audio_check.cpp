@@ -4,8 +4,17 @@
 //   audio_check impulse OUT RATE FRAMES AT AMPLITUDE   mono 24-bit WAV, one impulse
 //   audio_check check FILE [frames=N] [channels=N] [rate=N] [min-peak=P]
 //                          [first-above=THRESHOLD@INDEX] [tail-peak=INDEX:MIN]
+//                          [finite-within=LIMIT]
+//   audio_check same-echoes REFERENCE FILE THRESHOLD TOLERANCE
 //
 // check exits 0 when every condition holds, else prints each failure and exits 1.
+// same-echoes compares the impulse trains of two files that may be shifted against each
+// other (a host's latency, a different start): an event is a frame whose peak over the
+// channels exceeds THRESHOLD. Both files are aligned at their first event; they match when
+// they have the same channel count, the same events at the same offsets from the first,
+// and each event's channel values agree within TOLERANCE. It prints where the first event
+// is in both files ("first REFERENCE_FRAME FILE_FRAME"), then FILE's events as
+// "OFFSET VALUE..." lines, and exits 0 on a match, else prints what differs and exits 1.
 #include <sndfile.h>
 
 #include <cmath>
@@ -33,16 +42,29 @@ int WriteImpulse(const char* path, int rate, long frames, long at, double amplit
   return 0;
 }
 
-int Check(const char* path, int argc, char** argv) {
-  SF_INFO info{};
+// Reads every frame as interleaved floats; false (after a message) when unreadable.
+bool ReadSamples(const char* path, SF_INFO& info, std::vector<float>& samples) {
+  info = SF_INFO{};
   SNDFILE* file = sf_open(path, SFM_READ, &info);
   if (!file) {
     std::fprintf(stderr, "cannot read %s\n", path);
-    return 1;
+    return false;
   }
-  std::vector<float> samples(static_cast<size_t>(info.frames) * info.channels);
-  sf_readf_float(file, samples.data(), info.frames);
+  samples.assign(static_cast<size_t>(info.frames) * info.channels, 0.0f);
+  sf_count_t read = sf_readf_float(file, samples.data(), info.frames);
   sf_close(file);
+  if (read != info.frames) {
+    std::fprintf(stderr, "%s: read %lld of %lld frames\n", path, static_cast<long long>(read),
+                 static_cast<long long>(info.frames));
+    return false;
+  }
+  return true;
+}
+
+int Check(const char* path, int argc, char** argv) {
+  SF_INFO info{};
+  std::vector<float> samples;
+  if (!ReadSamples(path, info, samples)) return 1;
 
   // Per-frame peak over the channels.
   std::vector<float> framePeak(static_cast<size_t>(info.frames), 0.0f);
@@ -95,8 +117,85 @@ int Check(const char* path, int argc, char** argv) {
         fail("peak from " + std::to_string(start) + " is " + std::to_string(peakFrom(start)) +
              ", expected at least " + std::to_string(minimum));
       }
+    } else if (key == "finite-within") {
+      // Catches a writer that produced garbage: NaN, infinities or wild values.
+      double limit = std::atof(value.c_str());
+      for (size_t i = 0; i < samples.size(); ++i) {
+        if (!std::isfinite(samples[i]) || std::fabs(samples[i]) > limit) {
+          fail("sample " + std::to_string(i / info.channels) + " channel " +
+               std::to_string(i % info.channels) + " is " + std::to_string(samples[i]) +
+               ", expected a finite value within " + value);
+          break;
+        }
+      }
     } else if (key != "frames" && key != "channels" && key != "rate" && key != "min-peak") {
       fail("unknown condition " + arg);
+    }
+  }
+  return failures == 0 ? 0 : 1;
+}
+
+struct Event {
+  long offset;                // frames after the file's first event
+  std::vector<float> values;  // one per channel
+};
+
+bool ReadEvents(const char* path, double threshold, int& channels, long& first,
+                std::vector<Event>& events) {
+  SF_INFO info{};
+  std::vector<float> samples;
+  if (!ReadSamples(path, info, samples)) return false;
+  channels = info.channels;
+  first = -1;
+  for (sf_count_t f = 0; f < info.frames; ++f) {
+    const float* frame = &samples[static_cast<size_t>(f) * channels];
+    float peak = 0.0f;
+    for (int c = 0; c < channels; ++c) peak = std::fmax(peak, std::fabs(frame[c]));
+    if (!(peak > threshold)) continue;
+    if (first < 0) first = static_cast<long>(f);
+    events.push_back({static_cast<long>(f) - first, std::vector<float>(frame, frame + channels)});
+  }
+  if (events.empty()) std::fprintf(stderr, "%s: nothing above %g\n", path, threshold);
+  return !events.empty();
+}
+
+int SameEchoes(const char* reference, const char* path, double threshold, double tolerance) {
+  int refChannels = 0, channels = 0;
+  long refFirst = -1, first = -1;
+  std::vector<Event> expected, actual;
+  if (!ReadEvents(reference, threshold, refChannels, refFirst, expected)) return 1;
+  if (!ReadEvents(path, threshold, channels, first, actual)) return 1;
+  std::printf("first %ld %ld\n", refFirst, first);
+  for (const Event& e : actual) {
+    std::printf("%ld", e.offset);
+    for (float v : e.values) std::printf(" %.6f", v);
+    std::printf("\n");
+  }
+  if (channels != refChannels) {
+    std::fprintf(stderr, "%s: %d channels, reference %d\n", path, channels, refChannels);
+    return 1;
+  }
+  int failures = 0;
+  for (size_t i = 0; i < expected.size() || i < actual.size(); ++i) {
+    if (i >= actual.size() || i >= expected.size()) {
+      const Event& e = i < actual.size() ? actual[i] : expected[i];
+      std::fprintf(stderr, "%s: event at +%ld only in %s\n", path, e.offset,
+                   i < actual.size() ? "this file" : "the reference");
+      ++failures;
+      continue;
+    }
+    if (actual[i].offset != expected[i].offset) {
+      std::fprintf(stderr, "%s: event %zu at +%ld, reference at +%ld\n", path, i,
+                   actual[i].offset, expected[i].offset);
+      ++failures;
+      continue;
+    }
+    for (int c = 0; c < channels; ++c) {
+      if (std::fabs(actual[i].values[c] - expected[i].values[c]) > tolerance) {
+        std::fprintf(stderr, "%s: event %zu (+%ld) channel %d is %.6f, reference %.6f\n", path,
+                     i, actual[i].offset, c, actual[i].values[c], expected[i].values[c]);
+        ++failures;
+      }
     }
   }
   return failures == 0 ? 0 : 1;
@@ -111,7 +210,11 @@ int main(int argc, char** argv) {
                         std::atof(argv[6]));
   }
   if (command == "check" && argc >= 3) return Check(argv[2], argc - 3, argv + 3);
+  if (command == "same-echoes" && argc == 6) {
+    return SameEchoes(argv[2], argv[3], std::atof(argv[4]), std::atof(argv[5]));
+  }
   std::fprintf(stderr, "usage: audio_check impulse OUT RATE FRAMES AT AMPLITUDE\n"
-                       "       audio_check check FILE CONDITIONS...\n");
+                       "       audio_check check FILE CONDITIONS...\n"
+                       "       audio_check same-echoes REFERENCE FILE THRESHOLD TOLERANCE\n");
   return 2;
 }
