@@ -23,7 +23,8 @@ if(QUELORA_FUZZ)
     message(FATAL_ERROR "QUELORA_FUZZ needs clang (CC=clang CXX=clang++)")
   endif()
   # Instrument everything for coverage; the fuzzer main is linked into the fuzz targets only.
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g -O1
+                      -Wno-pass-failed)
   add_link_options(-fsanitize=address,undefined)
 
   # Coverage guidance into the PNG decoder needs a libpng built with the same

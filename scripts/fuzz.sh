@@ -6,21 +6,24 @@
 #   scripts/fuzz.sh [MINUTES]
 #     FUZZ_TARGETS="fuzz_png fuzz_text"   only these targets
 #     FUZZ_JOBS=N                         N fuzzing processes per target (default 1)
+#     FUZZ_RUNS=N                         stop a target after N executions if that comes first
+#     FUZZ_SKIP_BUILD=1                   use the fuzz targets as they are built
 #
 # Findings (crash-*, leak-*, timeout-*, oom-*) land in build-fuzz/fuzz-run/NAME/; the
 # script goes on with the other targets and fails at the end. A summary per target
 # (executions, executions per second, coverage as edges/features at start and end)
-# is printed and kept in build-fuzz/fuzz-run/summary.txt.
+# is printed and added to build-fuzz/fuzz-run/summary.txt.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 MINUTES=${1:-10}
 source scripts/fuzz-common.sh
 
-echo "== Building the fuzz targets"
-fuzz_build
+if [ -z "${FUZZ_SKIP_BUILD:-}" ]; then
+  echo "== Building the fuzz targets"
+  fuzz_build
+fi
 RUN=$FUZZ_BUILD/fuzz-run
 mkdir -p "$RUN"
-: >"$RUN/summary.txt"
 failed=0
 while read -r fuzzer; do
   name=$(basename "$fuzzer")
@@ -34,6 +37,7 @@ while read -r fuzzer; do
   args=(-max_total_time=$((MINUTES * 60)) -print_final_stats=1 -timeout=30
         -artifact_prefix="$work/")
   [ -n "$dict" ] && args+=(-dict="$dict")
+  [ -n "${FUZZ_RUNS:-}" ] && args+=(-runs="$FUZZ_RUNS")
   if [ "${FUZZ_JOBS:-1}" -gt 1 ]; then
     args+=(-fork="$FUZZ_JOBS" -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1)
   fi
@@ -46,7 +50,7 @@ while read -r fuzzer; do
   "$fuzzer" -merge=1 ${dict:+-dict="$dict"} "$corpus" "$work/new" >"$work/merge.log" 2>&1 || true
   runs=$(grep -m1 'stat::number_of_executed_units' "$work/log" | awk '{print $2}' || true)
   speed=$(grep -m1 'stat::average_exec_per_sec' "$work/log" | awk '{print $2}' || true)
-  line="$name: ${runs:-?} executions, ${speed:-?} exec/s,"
+  line="$(date -u +%FT%TZ) $name, $MINUTES min: ${runs:-?} executions, ${speed:-?} exec/s,"
   line+=" cov/ft $(fuzz_coverage "$work/log" INITED) -> $(fuzz_coverage "$work/log" DONE),"
   line+=" corpus $(ls "$corpus" | wc -l) files"
   echo "$line" | tee -a "$RUN/summary.txt"
