@@ -4,6 +4,7 @@
 #include "raster/png.h"
 
 #include "raster/png_file.h"
+#include "raster/png_memory_cursor.h"
 
 #include <png.h>
 
@@ -16,24 +17,13 @@
 
 namespace {
 
-// Byte cursor over PNG data in memory.
-struct MemoryCursor {
-  const unsigned char* next;
-  size_t left;
-};
-
-// A request past the end yields zero bytes rather than an error; libpng then fails on the
-// damaged data through its own checks.
 void ReadFromMemory(png_structp png, png_bytep out, png_size_t count) {
-  MemoryCursor* cursor = static_cast<MemoryCursor*>(png_get_io_ptr(png));
-  memset(out, 0, count);
-  if (!cursor) return;
-  size_t n = count < cursor->left ? count : cursor->left;
-  if (n) {
-    memcpy(out, cursor->next, n);
-    cursor->next += n;
-    cursor->left -= n;
+  PngMemoryCursor* cursor = static_cast<PngMemoryCursor*>(png_get_io_ptr(png));
+  if (!cursor) {
+    memset(out, 0, count);
+    return;
   }
+  if (!cursor->Read(out, count)) png_error(png, "read far past the end of the data");
 }
 
 // Failures are silent: unwind to the decoder's failure path without printing.
@@ -54,6 +44,11 @@ struct Decoder {
 bool CreateReader(Decoder* d) {
   d->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
   if (!d->png) return false;
+  // Only the chunks the pixels come from are read (header, palette, transparency, image
+  // data, end); every other one is skipped through its checksum. libpng would allocate and
+  // zero-fill a buffer of the declared length for a text chunk, for instance, before
+  // reading it: seconds for a 2 GiB declaration in a few bytes of data.
+  png_set_keep_unknown_chunks(d->png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
   d->info = png_create_info_struct(d->png);
   return d->info != nullptr;
 }
@@ -153,13 +148,28 @@ LICE_IBitmap* FinishDecode(Decoder* d, bool ok) {
 
 }  // namespace
 
+bool PngMemoryCursor::Read(unsigned char* out, size_t count) {
+  const size_t n = count < left ? count : left;
+  const size_t zeros = count - n;
+  // Checked before anything is written: a request may be as large as a declared chunk.
+  if (zeros > kMaxZerosPastEnd - zerosPastEnd) return false;
+  zerosPastEnd += zeros;
+  if (n) {
+    memcpy(out, next, n);
+    next += n;
+    left -= n;
+  }
+  if (zeros) memset(out + n, 0, zeros);
+  return true;
+}
+
 LICE_IBitmap* ReadPngMemory(const void* data, size_t size, LICE_IBitmap* dest) {
   if (!data || size < 8) return nullptr;
   if (png_sig_cmp(static_cast<png_const_bytep>(data), 0, 8) != 0) return nullptr;
 
   Decoder d;
   d.dest = dest;
-  MemoryCursor cursor = {static_cast<const unsigned char*>(data), size};
+  PngMemoryCursor cursor(data, size);
   bool ok = CreateReader(&d);
   if (ok) {
     png_set_read_fn(d.png, &cursor, ReadFromMemory);

@@ -3,7 +3,9 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -13,6 +15,7 @@
 #include <unistd.h>
 
 #include "raster/png.h"
+#include "raster/png_memory_cursor.h"
 
 namespace {
 
@@ -241,6 +244,53 @@ TEST(PngMemory, RefusesAbsurdDimensions) {
   for (int i = 3; i >= 0; --i) png.push_back(static_cast<unsigned char>(crc >> (8 * i)));
   png.resize(png.size() + 64, 0);
   EXPECT_EQ(ReadPngMemory(png.data(), png.size()), nullptr);
+}
+
+// The reader's data, then zeros past the end, up to a limit: counted over all requests,
+// and a request that would cross it fails as a whole, touching nothing (a request may be as
+// large as a declared chunk).
+TEST(PngMemoryCursor, HandsOutDataThenBoundedZeros) {
+  const unsigned char data[5] = {1, 2, 3, 4, 5};
+  PngMemoryCursor cursor(data, sizeof(data));
+  unsigned char out[8];
+  memset(out, 0xEE, sizeof(out));
+  ASSERT_TRUE(cursor.Read(out, 3));
+  EXPECT_EQ(std::vector<unsigned char>(out, out + 3), (std::vector<unsigned char>{1, 2, 3}));
+  memset(out, 0xEE, sizeof(out));
+  ASSERT_TRUE(cursor.Read(out, 8));  // two data bytes, six zeros
+  EXPECT_EQ(std::vector<unsigned char>(out, out + 8),
+            (std::vector<unsigned char>{4, 5, 0, 0, 0, 0, 0, 0}));
+
+  const size_t limit = PngMemoryCursor::kMaxZerosPastEnd;
+  std::vector<unsigned char> big(limit, 0xEE);
+  ASSERT_TRUE(cursor.Read(big.data(), limit - 6));  // exactly up to the limit
+  EXPECT_EQ(std::count(big.begin(), big.end(), 0), static_cast<long>(limit - 6));
+  out[0] = 0xEE;
+  EXPECT_FALSE(cursor.Read(out, 1));
+  EXPECT_EQ(out[0], 0xEE);
+  EXPECT_TRUE(cursor.Read(out, 0));
+
+  PngMemoryCursor none(nullptr, 100);  // no data: zeros from the start
+  EXPECT_TRUE(none.Read(out, 8));
+  EXPECT_FALSE(none.Read(big.data(), limit));
+}
+
+// A chunk whose header declares 2 GiB that the data does not hold: the decode fails after
+// the bounded zeros, instead of checksumming 2 GiB of them. Chunks declared a little past
+// the end still go to libpng's own checks, as before.
+TEST(PngMemory, ChunkDeclaredFarPastTheEndFails) {
+  const std::vector<unsigned char> good = Encode(RgbaTwoByTwo());
+  const size_t afterHeader = 8 + 25;  // signature, IHDR chunk
+  for (uint32_t declared : {0x7FFFFFFFu, 0x00100000u, 0x00000400u}) {
+    std::vector<unsigned char> png(good.begin(), good.begin() + afterHeader);
+    for (int i = 3; i >= 0; --i) png.push_back(static_cast<unsigned char>(declared >> (8 * i)));
+    for (char c : {'t', 'E', 'X', 't'}) png.push_back(static_cast<unsigned char>(c));
+    png.insert(png.end(), {'k', 0, 'v'});
+    EXPECT_EQ(ReadPngMemory(png.data(), png.size()), nullptr) << declared;
+  }
+  // The end chunk cut off: 12 zeros past the end, which libpng accepts.
+  std::unique_ptr<LICE_IBitmap> noEnd(ReadPngMemory(good.data(), good.size() - 12));
+  EXPECT_TRUE(noEnd);
 }
 
 TEST(PngMemory, FillsAndReturnsTheCallersBitmap) {
