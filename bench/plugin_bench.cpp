@@ -1,9 +1,11 @@
 // processReplacing cost per stereo frame, for 64- and 512-frame blocks at 44.1 kHz and
 // 120 BPM: the delay in each position mode at steady state and while crossfading, a plug-in
 // that keeps the framework's pass-through render (same adapter, same channel
-// configuration), and two floors measured on the same buffers in the same run: a float
-// memcpy, and a scalar float -> double -> float loop. The "ns/frame" counter is the time
-// per stereo frame; compare the rows of one block size with each other.
+// configuration), and floors measured on the same buffers in the same run: a float memcpy,
+// a scalar float -> double -> float loop, the same round trip at vector width, and that
+// round trip with a copy of the doubles between (what any render in double precision that
+// only moves its input to its output costs from a single-precision host). The "ns/frame"
+// counter is the time per stereo frame; compare the rows of one block size with each other.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -13,6 +15,7 @@
 
 #include "base/vector_unit.h"
 #include "effect/quelora2.h"
+#include "plug/sample_convert.h"
 #include "vst/entry.h"
 
 namespace {
@@ -102,6 +105,37 @@ void BM_FloorScalarConvert(benchmark::State& state) {
   ReportPerFrame(state, block);
 }
 BENCHMARK(BM_FloorScalarConvert)->ArgName("block")->Arg(64)->Arg(kMaxBlock);
+
+// Floor: the framework's own conversions (the active vector unit), widening both channels
+// and narrowing them back, with or without a copy of the doubles in between.
+void VectorRoundTrip(benchmark::State& state, bool copyDoubles) {
+  const int block = static_cast<int>(state.range(0));
+  Buffers buffers(block);
+  std::vector<double> moved0(block), moved1(block);
+  const size_t bytes = static_cast<size_t>(block) * sizeof(double);
+  for (auto _ : state) {
+    WidenSamples(buffers.in0.data(), buffers.wide0.data(), block);
+    WidenSamples(buffers.in1.data(), buffers.wide1.data(), block);
+    const double* from0 = buffers.wide0.data();
+    const double* from1 = buffers.wide1.data();
+    if (copyDoubles) {
+      memmove(moved0.data(), from0, bytes);
+      memmove(moved1.data(), from1, bytes);
+      from0 = moved0.data();
+      from1 = moved1.data();
+    }
+    NarrowSamples(from0, buffers.out0.data(), block);
+    NarrowSamples(from1, buffers.out1.data(), block);
+    benchmark::ClobberMemory();
+  }
+  ReportPerFrame(state, block);
+}
+
+void BM_FloorVectorConvert(benchmark::State& state) { VectorRoundTrip(state, false); }
+BENCHMARK(BM_FloorVectorConvert)->ArgName("block")->Arg(64)->Arg(kMaxBlock);
+
+void BM_FloorVectorConvertCopy(benchmark::State& state) { VectorRoundTrip(state, true); }
+BENCHMARK(BM_FloorVectorConvertCopy)->ArgName("block")->Arg(64)->Arg(kMaxBlock);
 
 void BM_PassThrough(benchmark::State& state) {
   const int block = static_cast<int>(state.range(0));
