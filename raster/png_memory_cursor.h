@@ -13,8 +13,8 @@
 
 class PngMemoryCursor {
  public:
-  // Far more than any damaged image needs before libpng gives up on it (the readers
-  // request at most a few KB at a time), far less than a declared chunk length can reach.
+  // Far more than any damaged image needs before libpng gives up on it, far less than a
+  // declared chunk length can reach.
   static constexpr size_t kMaxZerosPastEnd = 64 * 1024;
 
   PngMemoryCursor(const void* data, size_t size)
