@@ -148,6 +148,44 @@ void VSTCLASS::HandleActivation(bool active) {
   if (w > 0.0) ReserveLine(LineSamplesFor(w));
 }
 
+void VSTCLASS::ClearHistory() {
+  MutexGuard guard(PluginLock());
+  // What the constructor sets; the next block then runs the first block's ResizeLine, which
+  // restarts the write position, the written extent and the delays. lineCapacity and the
+  // storage stay, so nothing is allocated here or there.
+  lineReady = false;
+  wholeNoteSamples = 0.0;
+  lineLength = 0;
+  lineWritten = 0;
+  writePos = 0;
+  tapA = 0.0;
+  tapB = 0.0;
+  currentPan = -1.f;
+  crossfadeCountdown = 0;
+  targetDelay = currentDelay = newDelay = 0;
+}
+
+int VSTCLASS::TailSamples() const {
+  const double w = WholeNoteSamplesAt(lastTempo > 0.0 ? lastTempo : kFirstTempoGuess);
+  const IParam* rate = ParamAt(kDelayRate);
+  if (w <= 0.0 || !rate) return 0;
+  double v = rate->current;
+  if (!(v >= rate->Lowest())) v = rate->Lowest();
+  if (v > rate->Highest()) v = rate->Highest();
+  double loop = std::floor(static_cast<double>(NoteLength(RoundHalfAway(v))) * w + 0.5);
+  if (IsPongMode(positionMode)) loop *= 2.0;
+  // -96 dB: below the last bit of 16-bit audio.
+  const double threshold = 1.5849e-5;
+  const double wet = wetGain;
+  const double feedback = feedbackGain;
+  if (!(wet > threshold)) return 0;
+  double repeats = 0.0;
+  if (feedback > 0.0) repeats = std::ceil(std::log(threshold / wet) / std::log(feedback));
+  const double tail = loop * (repeats + 1.0) + static_cast<double>(kDelayCrossfadeSamples);
+  const double longest = 2147483646.0;
+  return tail < longest ? static_cast<int>(tail) : static_cast<int>(longest);
+}
+
 bool VSTCLASS::ReserveLine(int n) {
   if (n <= lineCapacity) return true;
   double* grown = static_cast<double*>(malloc(static_cast<size_t>(n) * sizeof(double)));

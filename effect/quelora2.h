@@ -72,6 +72,16 @@ class VSTCLASS : public EffectAdapter {
   void HandleParamChanged(int index) override;
   // Audio thread, lock held. Processes frames frames of inputs[0..1] into outputs[0..1].
   void RenderAudio(double** inputs, double** outputs, int frameCount) override;
+  // Audio or UI thread (a format's activate or reset); takes the lock. The echoes are
+  // forgotten and the next block starts as a fresh instance's first block: the line is
+  // sized again (its storage stays, nothing is allocated), the delay applies without a fade
+  // and the pan jumps to its target. The last tempo is kept.
+  void ClearHistory() override;
+  // Lock held. The echoes of the current settings until they fall 96 dB below the input:
+  // the feedback loop's period (the rate delay, twice that in the pong modes) times the
+  // repeats it takes, plus one crossfade. At the tempo last received, before any at
+  // kFirstTempoGuess; 0 with the wet mix at 0.
+  int TailSamples() const override;
 
   // Note length in whole notes of note index k (clamped into 0 ... 24), single precision.
   static float NoteLength(int k);

@@ -109,6 +109,7 @@ IPlugBase::IPlugBase(int paramCount, const char* channelIoSpec, int presetCount,
   CopyTextCut(productName, productNameText, kMaxEffectNameLength);
   CopyTextCut(vendorName, vendorNameText, kMaxEffectNameLength);
   ParseChannelIoSpec(channelIoSpec);
+  deferredEdits.Prepare(HostEditQueue::kDefaultCapacity);
 }
 
 IPlugBase::~IPlugBase() {
@@ -358,6 +359,21 @@ void IPlugBase::FlushPendingParamEdit() {
 void IPlugBase::HostBeginParamEditOnce(int index) {
   MutexGuard guard(&stateLock);
   if (index != pendingEditParam) HostBeginParamEdit(index);
+}
+
+bool IPlugBase::DeferHostEdit(HostEdit::Kind kind, int index, double normalized) {
+  MutexGuard guard(&stateLock);
+  if (!ParamAt(index)) return false;
+  return deferredEdits.Push(kind, index, normalized);
+}
+
+bool IPlugBase::TakeDeferredHostEdits(HostEditQueue* into) {
+  if (!into) return false;
+  into->Clear();
+  MutexGuard guard(&stateLock);
+  if (deferredEdits.Empty() || into->Capacity() != deferredEdits.Capacity()) return false;
+  deferredEdits.Swap(*into);
+  return true;
 }
 
 void IPlugBase::SetParamFromHost(int index, double normalized) {

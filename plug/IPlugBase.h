@@ -30,6 +30,7 @@
 #include "base/ptr_list.h"
 #include "plug/IParam.h"
 #include "plug/IPlugEditor.h"
+#include "plug/host_edit_queue.h"
 #include "plug/channel_lanes.h"
 #include "plug/midi_message.h"
 #include "plug/state_chunk.h"
@@ -126,6 +127,15 @@ class IPlugBase {
   // Lock held. Reads every slot, then recalls the current preset. Returns the end
   // position or -1 (slots before an incomplete record keep what was read).
   virtual int ReadBankState(const StateChunk& chunk, int start);
+  // Audio or UI thread, lock held; allocates nothing. Forgets every sample processed so far
+  // (delay lines, fades, glides), so that the next block sounds exactly like the first
+  // block of a fresh instance at the same settings: a format's activate or reset. The
+  // parameters and the host's transport are kept. Base: nothing.
+  virtual void ClearHistory() {}
+  // Any thread, lock held. Samples of output that may still follow the end of the input at
+  // the current settings, tempo and sample rate (what an offline render must add so the
+  // effect rings out); at most INT32_MAX - 1. Base: 0.
+  virtual int TailSamples() const { return 0; }
 
   // ---------------------------------------------------------------------------------
   // Parameters.
@@ -154,6 +164,20 @@ class IPlugBase {
   // editor's entry field (IParam::NormalizedFromText); the editor is shown the value
   // stored, then HandleParamChanged. False for a bad index; a null text changes nothing.
   bool SetParamFromText(int index, const char* text);
+
+  // ---------------------------------------------------------------------------------
+  // Edits deferred to the host's own thread. Adapters whose format allows host calls only
+  // on a particular thread (the LV2 UI, VST 3 controllers, CLAP) queue the edits here in
+  // their Host*ParamEdit overrides and deliver them from that thread (plug/host_edit_queue.h).
+
+  // Lock held. Queues one edit; false when it had to be dropped.
+  bool DeferHostEdit(HostEdit::Kind kind, int index, double normalized = 0.0);
+  // Any thread; takes the lock only to swap queues. Every deferred edit moves into *into,
+  // which must have been prepared with the same capacity (HostEditQueue::kDefaultCapacity);
+  // what it held is dropped. True when there was at least one edit.
+  bool TakeDeferredHostEdits(HostEditQueue* into);
+  // Lock held.
+  bool HasDeferredHostEdits() const { return !deferredEdits.Empty(); }
 
   // ---------------------------------------------------------------------------------
   // Presets (constructing thread, or dispatcher with the lock held).
@@ -322,4 +346,6 @@ class IPlugBase {
   WDL_TypedBuf<double*> splitDoubleOut;
   WDL_TypedBuf<float*> splitFloatIn;
   WDL_TypedBuf<float*> splitFloatOut;
+  // Edits waiting for the host's thread (lock held).
+  HostEditQueue deferredEdits;
 };

@@ -35,4 +35,28 @@ class IPlugEditor {
   // exactly Width() x Height() x 4): rows top first, four bytes per pixel in the order
   // B, G, R, A. False (bgra untouched) for a null buffer or a size that does not match.
   virtual bool CopyPictureBgra(unsigned char* bgra, long long size) = 0;
+
+  // --- An editor driven by the host's run loop (a VST 3 frame's run loop, CLAP's timer
+  // and file-descriptor support on Linux) instead of by a thread of its own. Platforms
+  // whose editor already runs on the host's thread (Windows) ignore these.
+
+  // Before AttachToParentWindow, plug-in lock held: true makes the next opened window rely
+  // on HostDrivenIdle being called on the host's UI thread (timer period
+  // HostDrivenPeriodMs, and whenever HostDrivenFd is readable); false (the default) lets
+  // the platform choose.
+  virtual void SetDrivenByHost(bool driven) { (void)driven; }
+  // While a host-driven window is open: the descriptor the host should watch for reading,
+  // or -1 when there is none. Plug-in lock held.
+  virtual int HostDrivenFd() { return -1; }
+  // The timer period the host should call HostDrivenIdle with.
+  virtual int HostDrivenPeriodMs() const { return FrameRate() > 0 ? 1000 / FrameRate() : 40; }
+  // Host's UI thread, plug-in lock NOT held (the editor takes it briefly itself): handles
+  // pending window events and the timer ticks that fell due. Does nothing when no
+  // host-driven window is open.
+  virtual void HostDrivenIdle() {}
+
+  // The scale factor the host asks for (1 = 100 %), from the format's scale call; any
+  // thread with the plug-in lock held. Values outside what the editor supports are
+  // clamped by it. Base: ignored.
+  virtual void SetHostScale(double scale) { (void)scale; }
 };

@@ -94,10 +94,13 @@ void* IGraphicsX11::AttachToParentWindow(void* parent) {
   SetWorksOutsidePluginLock(true);
 
   Display* display = mDisplay;
-  const bool started = mThread.Start(
-      ConnectionNumber(mDisplay), mFPS, [this](bool tickDue) { return DoWork(tickDue); },
-      [display]() { return XQLength(display); });
-  // Without a thread the host's effEditIdle calls drive the editor (Idle()).
+  const bool started =
+      !mDrivenByHost &&
+      mThread.Start(
+          ConnectionNumber(mDisplay), mFPS, [this](bool tickDue) { return DoWork(tickDue); },
+          [display]() { return XQLength(display); });
+  // Without a thread the host's calls drive the editor (Idle()): its run loop when it
+  // offers one, else effEditIdle.
   if (!started) mIdleNextTickMs = NowMs();
   return reinterpret_cast<void*>(static_cast<uintptr_t>(mWindow));
 }
@@ -189,6 +192,11 @@ void IGraphicsX11::CloseAndRelease(bool flushPendingEdit) {
 
 void* IGraphicsX11::GetNativeWindow() {
   return mWindow ? reinterpret_cast<void*>(static_cast<uintptr_t>(mWindow)) : nullptr;
+}
+
+int IGraphicsX11::HostDrivenFd() {
+  if (!mDisplay || mThread.Running() || ConnectionLost()) return -1;
+  return ConnectionNumber(mDisplay);
 }
 
 void IGraphicsX11::Idle() {

@@ -58,9 +58,18 @@ class IGraphicsX11 : public IGraphics {
   ~IGraphicsX11() override;
 
   // effEditIdle. The editor thread does all the work, so this does nothing while it runs.
-  // Only if that thread could not be started does the editor run on the host's idle calls:
-  // then this handles pending events and the timer ticks that fell due.
+  // Only if that thread could not be started, or the host drives the editor
+  // (SetDrivenByHost), does the editor run on the host's calls: then this handles pending
+  // events and the timer ticks that fell due. Host's UI thread, with or without the
+  // plug-in lock.
   void Idle();
+
+  // Host-driven editing (see IPlugEditor): no editor thread is started for windows opened
+  // while it is on; the host's run loop calls HostDrivenIdle on its timer and when the
+  // connection's descriptor is readable.
+  void SetDrivenByHost(bool driven) override { mDrivenByHost = driven; }
+  int HostDrivenFd() override;
+  void HostDrivenIdle() override { Idle(); }
 
   // Constructing thread, before the first image is fetched: where LoadImageResource finds
   // the PNG bytes (null: no images).
@@ -160,4 +169,6 @@ class IGraphicsX11 : public IGraphics {
   std::atomic<long> mTickCount;
   std::atomic<long> mPresentCount;
   PngBytesLookup mPngSource = nullptr;
+  // Windows opened from now on run on the host's calls (plug-in lock).
+  bool mDrivenByHost = false;
 };
