@@ -66,6 +66,11 @@ class IPlugBase {
   // UI thread, lock held. Base: nothing.
   virtual void HandleEditorOpened() {}
   virtual void HandleEditorClosed() {}
+  // UI thread, plug-in lock not held (except under a VST 2.4 host's effEditIdle): the
+  // editor has finished a pass of its work on the host's user-interface thread (the
+  // Windows editor's timer; the X11 editor when the host's calls drive it). Adapters that
+  // defer their host edits deliver them here. Base: nothing.
+  virtual void HandleEditorIdle() {}
   // UI thread, lock held. Base: takes and releases the lock.
   virtual void HandleActivation(bool active);
   // UI thread (dispatcher), lock held. Base: nothing.

@@ -410,6 +410,8 @@ void IGraphicsHwnd::OnTimerTick() {
     }
     UpdateWindow(mPlugWnd);
   }
+  // The editor works on the host's thread here: edits the adapter defers may go out now.
+  if (mPlug) mPlug->HandleEditorIdle();
 }
 
 bool IGraphicsHwnd::PresentToScreen(const IRECT* r) {

@@ -206,6 +206,8 @@ void IGraphicsX11::Idle() {
   const bool tickDue = now >= mIdleNextTickMs;
   if (tickDue) mIdleNextTickMs = now + period;
   DoWork(tickDue);
+  // This pass ran on the host's thread: edits the adapter defers may go out now.
+  if (mPlug) mPlug->HandleEditorIdle();
 }
 
 // ---------------------------------------------------------------------------------------
