@@ -86,17 +86,19 @@ bool IParam::AddDisplayText(int value, const char* text) {
   return true;
 }
 
-void IParam::SetFromNormalized(double x) {
-  if (!std::isfinite(x)) return;
+void IParam::SetFromNormalized(double x) { current = ValueFromNormalized(x); }
+
+double IParam::ValueFromNormalized(double x) const {
+  if (!std::isfinite(x)) return current;
   double v = std::pow(x, curve) * (highest - lowest) + lowest;
   if (kind != KindDouble && stepSize > 0.0 && std::isfinite(stepSize)) {
     v = std::floor(v / stepSize + 0.5) * stepSize;
   }
-  if (std::isnan(v)) return;
+  if (std::isnan(v)) return current;
   // A normalized value outside 0 ... 1 from a host must not leave the range: list
   // parameters index tables with their value.
   if (v < lowest) v = lowest;
-  current = v < highest ? v : highest;
+  return v < highest ? v : highest;
 }
 
 double IParam::ToNormalized(double v) const {
