@@ -245,6 +245,18 @@ void ClapPluginHost::Destroy() {
   if (!plugin_) return;
   RequireMain("destroy");
   if (active_) Deactivate();
+  const clapabi::Plugin* plugin = Release();
+  plugin->destroy(plugin);
+  initCalled_.store(false);
+  std::lock_guard<std::mutex> lock(recordMutex_);
+  if (!timers_.empty() || !fds_.empty()) {
+    violations_.push_back("destroy: timers or descriptors still registered");
+  }
+  timers_.clear();
+  fds_.clear();
+}
+
+const clapabi::Plugin* ClapPluginHost::Release() {
   const clapabi::Plugin* plugin = plugin_;
   plugin_ = nullptr;
   audioPorts_ = nullptr;
@@ -255,14 +267,8 @@ void ClapPluginHost::Destroy() {
   tail_ = nullptr;
   timerSupport_ = nullptr;
   posixFdSupport_ = nullptr;
-  plugin->destroy(plugin);
-  initCalled_.store(false);
-  std::lock_guard<std::mutex> lock(recordMutex_);
-  if (!timers_.empty() || !fds_.empty()) {
-    violations_.push_back("destroy: timers or descriptors still registered");
-  }
-  timers_.clear();
-  fds_.clear();
+  active_ = false;
+  return plugin;
 }
 
 bool ClapPluginHost::Activate(double sampleRate, uint32_t minFrames, uint32_t maxFrames) {

@@ -167,6 +167,10 @@ class ClapPluginHost {
   // thread before. Safe to call more than once.
   void Destroy();
 
+  // [main] Hands the instance over without destroying it: the caller calls its destroy
+  // (to see the plug-in end itself from any state). The host forgets it.
+  const clapabi::Plugin* Release();
+
   const clapabi::Plugin* Plugin() const { return plugin_; }
   const clapabi::PluginAudioPorts* AudioPorts() const { return audioPorts_; }
   const clapabi::PluginParams* Params() const { return params_; }
