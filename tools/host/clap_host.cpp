@@ -364,10 +364,14 @@ int32_t ClapPluginHost::ProcessBlock(const Sample* const* inputs, Sample* const*
   const int32_t status = plugin_->process(plugin_, &p);
   steadyTime_ += frames;
   if (transport.playing) playedFrames_ += frames;
+  ClearQueuedEvents();
+  return status;
+}
+
+void ClapPluginHost::ClearQueuedEvents() {
   eventStore_.clear();
   eventOffsets_.clear();
   eventSizes_.clear();
-  return status;
 }
 
 int32_t ClapPluginHost::Process(const float* const* inputs, float* const* outputs,
@@ -414,9 +418,7 @@ void ClapPluginHost::Flush() {
     pushedThisList_ = 0;
     params_->flush(plugin_, &inEvents_, &outEvents_);
   }
-  eventStore_.clear();
-  eventOffsets_.clear();
-  eventSizes_.clear();
+  ClearQueuedEvents();
 }
 
 uint32_t ClapPluginHost::InputSize(const clapabi::InputEvents* list) {

@@ -200,6 +200,11 @@ class ClapPluginHost {
   // Any bytes as an event record (at least a header's worth is stored; size is as given).
   void QueueEvent(const void* bytes, uint32_t size);
   size_t QueuedEventCount() const { return eventOffsets_.size(); }
+  // The host's own lists, for process records made by hand (the fuzz target): the input
+  // list holds the queued events, the output list records into outputEvents.
+  const clapabi::InputEvents* InputList() const { return &inEvents_; }
+  const clapabi::OutputEvents* OutputList() { pushedThisList_ = 0; return &outEvents_; }
+  void ClearQueuedEvents();
   // params.flush with the queued events: [audio] while active, else [main].
   void Flush();
 
