@@ -46,6 +46,8 @@ IPlugCLAP::IPlugCLAP(const ClapHostLink* link, int paramCount, const char* chann
       mCallbackRequested(false),
       mResizePending(false),
       mReportedTail(-1),
+      mTailTempo(-1.0),
+      mTailRate(-1.0),
       mGuiCreated(false),
       mGuiOpen(false),
       mGuiDriven(false),
@@ -54,6 +56,7 @@ IPlugCLAP::IPlugCLAP(const ClapHostLink* link, int paramCount, const char* chann
       mFd(-1) {
   FillClapPluginRecord(&mPlugin, link ? link->descriptor : nullptr, this);
   mOutgoing.Prepare(HostEditQueue::kDefaultCapacity);
+  mTailParams.assign(static_cast<size_t>(ParamCount()), 0.0);
   ConnectInputs(0, InputCount(), true);
   ConnectOutputs(0, OutputCount(), true);
 }
@@ -322,22 +325,36 @@ int32_t IPlugCLAP::Process(const clapabi::Process* p) {
   if ((out32 && in64) || (out64 && in32)) return clapabi::kProcessError;
   const bool use64 = out64 || (!out32 && in64);
 
-  int tail = 0;
+  bool tailChanged = false;
   {
     MutexGuard guard(PluginLock());
     ReadTransport(p->transport);
     ApplyInputEvents(p->inEvents);
     // A block of no frames carries no time: the events are applied, nothing is rendered.
     if (frames > 0) RenderBlock(p, use64, frames);
-    tail = TailSamples();
+    if (TailInputsChanged()) {
+      const int tail = TailSamples();
+      tailChanged = tail != mReportedTail.exchange(tail);
+    }
   }
   for (uint32_t i = 0; out && i < p->audioOutputsCount; ++i) out[i].constantMask = 0;
 
-  if (tail != mReportedTail.exchange(tail) && mExt.tail && mExt.tail->changed) {
-    mExt.tail->changed(mHost);
-  }
+  if (tailChanged && mExt.tail && mExt.tail->changed) mExt.tail->changed(mHost);
   DeliverEdits(p->outEvents);
   return clapabi::kProcessContinue;
+}
+
+bool IPlugCLAP::TailInputsChanged() {
+  bool changed = mTempo != mTailTempo || SampleRate() != mTailRate;
+  mTailTempo = mTempo;
+  mTailRate = SampleRate();
+  for (size_t i = 0; i < mTailParams.size(); ++i) {
+    const IParam* param = ParamAt(static_cast<int>(i));
+    const double v = param ? param->current : 0.0;
+    if (v != mTailParams[i]) changed = true;
+    mTailParams[i] = v;
+  }
+  return changed;
 }
 
 void IPlugCLAP::Flush(const clapabi::InputEvents* in, const clapabi::OutputEvents* out) {

@@ -33,6 +33,7 @@
 #include <atomic>
 #include <cstdint>
 #include <thread>
+#include <vector>
 
 #include "clap/clap_abi.h"
 #include "plug/IPlugBase.h"
@@ -201,8 +202,9 @@ class IPlugCLAP : public IPlugBase {
   // Main thread, no lock: a pending resize request, then, with edits waiting, mark_dirty
   // and (while not processing) params.request_flush.
   void ServiceMainThread();
-  // Lock held. The tail as last reported, kept in step after each block.
-  int CurrentTail();
+  // Lock held, after a block: whether what the tail depends on (the tempo, the sample rate,
+  // the parameters) changed since the tail was last computed; the new inputs are kept.
+  bool TailInputsChanged();
   // Lock held. A complete program chunk of this plug-in (header, one finite in-range
   // value per parameter, nothing else).
   bool IsWellFormedProgram(const StateChunk& chunk) const;
@@ -239,6 +241,11 @@ class IPlugCLAP : public IPlugBase {
   std::atomic<bool> mResizePending;
   // The tail the host was last told about (-1: not yet).
   std::atomic<int> mReportedTail;
+  // What the tail was last computed from (audio thread, lock held): computing it takes
+  // two logarithms, comparing these a few loads.
+  double mTailTempo;
+  double mTailRate;
+  std::vector<double> mTailParams;
 
   // Editor state (main thread).
   bool mGuiCreated;
