@@ -579,6 +579,13 @@ TEST_F(ClapAdapter, TheEditorExistsBeforeActivationAndTakesTheHostsScale) {
     EXPECT_FALSE(gui->show(p));
     gui->destroy(p);
   }
+  // A resize of the editor (on its own thread) reaches the host from the main thread.
+  std::thread([p] { IPlugCLAP::FromClap(p)->RefreshEditorRect(); }).join();
+  EXPECT_EQ(s.host.calls.requestResize.load(), 0);
+  EXPECT_TRUE(s.host.RunMainThreadCallback());
+  EXPECT_EQ(s.host.calls.requestResize.load(), 1);
+  EXPECT_EQ(s.host.calls.resizeWidth.load(), 550u);
+  EXPECT_EQ(s.host.calls.resizeHeight.load(), 209u);
   EXPECT_TRUE(s.host.Violations().empty());
 }
 
