@@ -418,7 +418,7 @@ void IPlugCLAP::DeliverEdits(const clapabi::OutputEvents* out) {
         event.portIndex = -1;
         event.channel = -1;
         event.key = -1;
-        event.value = param->FromNormalized(edit.normalized);
+        event.value = edit.plain;
         out->tryPush(out, &event.header);
       } else {
         clapabi::EventParamGesture event;
