@@ -56,9 +56,12 @@ quelora_warnings(Quelora2_clap)
 
 # Installation: hosts search ~/.clap and /usr/lib/clap. Without an explicit
 # CMAKE_INSTALL_PREFIX the module goes to ~/.clap, with one to <prefix>/lib/clap;
-# QUELORA_CLAP_INSTALL_DIR overrides both.
+# QUELORA_CLAP_INSTALL_DIR overrides both. Whether a prefix was given is known for sure
+# only at a build folder's first configure; the VST 2.4 module decided then
+# (effect/module.cmake, included before this file), so a folder configured before this
+# module existed follows that decision.
 if(NOT DEFINED QUELORA_CLAP_INSTALL_DIR)
-  if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
+  if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT OR QUELORA_VST_INSTALL_DIR STREQUAL "$ENV{HOME}/.vst")
     set(_clap_dir "$ENV{HOME}/.clap")
   else()
     set(_clap_dir "lib/clap")
