@@ -342,7 +342,7 @@ LV2_State_Status IPlugLV2::SaveState(LV2_State_Store_Function store, LV2_State_H
       const IParam* param = ParamAt(i);
       double plain = 0.0;
       values.Items()[i] = PendingPortValue(i, &plain)
-                              ? param->ValueFromNormalized(param->ToNormalized(plain))
+                              ? param->FromNormalized(param->ToNormalized(plain))
                               : param->current;
     }
     program = CurrentPreset();

@@ -86,15 +86,18 @@ bool IParam::AddDisplayText(int value, const char* text) {
   return true;
 }
 
-void IParam::SetFromNormalized(double x) { current = ValueFromNormalized(x); }
+void IParam::SetFromNormalized(double x) {
+  const double v = FromNormalized(x);
+  if (!std::isnan(v)) current = v;
+}
 
-double IParam::ValueFromNormalized(double x) const {
-  if (!std::isfinite(x)) return current;
+double IParam::FromNormalized(double x) const {
+  if (!std::isfinite(x)) return std::nan("");
   double v = std::pow(x, curve) * (highest - lowest) + lowest;
   if (kind != KindDouble && stepSize > 0.0 && std::isfinite(stepSize)) {
     v = std::floor(v / stepSize + 0.5) * stepSize;
   }
-  if (std::isnan(v)) return current;
+  if (std::isnan(v)) return v;
   // A normalized value outside 0 ... 1 from a host must not leave the range: list
   // parameters index tables with their value.
   if (v < lowest) v = lowest;

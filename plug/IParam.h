@@ -44,9 +44,9 @@ class IParam {
   // --- Use (caller holds the plug-in lock where threads meet) ---
   // Sets `current` from a normalized value; a non-finite x leaves the parameter unchanged.
   void SetFromNormalized(double x);
-  // The value SetFromNormalized(x) would store, without storing it (`current` for a
-  // non-finite x). Reads only the definition and `current`.
-  double ValueFromNormalized(double x) const;
+  // The real value SetFromNormalized would store for x (curve, step, range), without
+  // storing it; NaN for a non-finite x.
+  double FromNormalized(double x) const;
   // Normalized value of a real value, clamped into 0 ... 1 (NaN gives 0).
   double ToNormalized(double v) const;
   double NormalizedValue() const { return ToNormalized(current); }

@@ -35,6 +35,7 @@ fuzz_dict() {
     fuzz_param_text) echo tests/fuzz/dict/param_text.dict ;;
     fuzz_png) echo tests/fuzz/dict/png.dict ;;
     fuzz_text) echo tests/fuzz/dict/text.dict ;;
+    fuzz_clap) echo tests/fuzz/dict/clap.dict ;;
     *) echo "" ;;
   esac
 }
@@ -42,6 +43,7 @@ fuzz_dict() {
 fuzz_seed_corpora() {
   "$FUZZ_BUILD"/tests/vst/vst_fuzz_seeds tests/fuzz/corpus
   "$FUZZ_BUILD"/tests/raster/raster_fuzz_seeds tests/fuzz/corpus
+  "$FUZZ_BUILD"/tests/clap/clap_fuzz_seeds tests/fuzz/corpus
 }
 
 # The coverage libFuzzer reports on its INITED (start) and DONE (end) lines: "cov/ft".

@@ -71,6 +71,7 @@ std::string FlagsText(VstInt32 flags) {
 
 Status RunInfo(const Options& options, std::FILE* out) {
   if (IsLv2Bundle(options.plugin)) return RunLv2Info(options, out);
+  if (IsClapModule(options.plugin)) return RunClapInfo(options, out);
   HostContext context;
   PluginModule plugin;
   Status loaded = plugin.Load(options.plugin, &context);

@@ -41,6 +41,7 @@ Status LoadRenderSource(const Options& options, AudioData* source) {
 
 Status RunRender(const Options& options, std::FILE* out) {
   if (IsLv2Bundle(options.plugin)) return RunLv2Render(options, out);
+  if (IsClapModule(options.plugin)) return RunClapRender(options, out);
   HostContext context;
   PluginModule plugin;
   Status status = plugin.Load(options.plugin, &context);
