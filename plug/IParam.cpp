@@ -86,17 +86,25 @@ bool IParam::AddDisplayText(int value, const char* text) {
   return true;
 }
 
-void IParam::SetFromNormalized(double x) {
-  if (!std::isfinite(x)) return;
+bool IParam::RealFromNormalized(double x, double* real) const {
+  if (!std::isfinite(x)) return false;
   double v = std::pow(x, curve) * (highest - lowest) + lowest;
   if (kind != KindDouble && stepSize > 0.0 && std::isfinite(stepSize)) {
     v = std::floor(v / stepSize + 0.5) * stepSize;
   }
-  if (std::isnan(v)) return;
+  if (std::isnan(v)) return false;
   // A normalized value outside 0 ... 1 from a host must not leave the range: list
   // parameters index tables with their value.
   if (v < lowest) v = lowest;
-  current = v < highest ? v : highest;
+  *real = v < highest ? v : highest;
+  return true;
+}
+
+void IParam::SetFromNormalized(double x) { RealFromNormalized(x, &current); }
+
+double IParam::FromNormalized(double x) const {
+  double v = lowest;
+  return RealFromNormalized(x, &v) ? v : lowest;
 }
 
 double IParam::ToNormalized(double v) const {
