@@ -77,9 +77,10 @@ quelora_warnings(Quelora2_vst3)
 
 # Installation, beside the other formats: ~/.vst3/Quelora2.vst3 without an explicit
 # prefix (where Linux hosts look first), <prefix>/lib/vst3/Quelora2.vst3 with one.
-# QUELORA_VST3_INSTALL_DIR overrides both.
+# QUELORA_VST3_INSTALL_DIR overrides both. (A build folder configured before this module
+# existed decided for the user's folders when the VST 2.4 module went to ~/.vst.)
 if(NOT DEFINED QUELORA_VST3_INSTALL_DIR)
-  if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
+  if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT OR QUELORA_VST_INSTALL_DIR STREQUAL "$ENV{HOME}/.vst")
     set(_vst3_dir "$ENV{HOME}/.vst3")
   else()
     set(_vst3_dir "lib/vst3")
