@@ -191,7 +191,7 @@ class Session {
         v3::RawId iid;
         const std::vector<uint8_t> raw = s.Bytes(16);
         std::memset(iid, 0, sizeof(iid));
-        std::memcpy(iid, raw.data(), raw.size());
+        if (!raw.empty()) std::memcpy(iid, raw.data(), raw.size());
         void* obj = nullptr;
         if (mComponent->queryInterface(iid, &obj) == v3::kResultOk) {
           Check(obj != nullptr);
