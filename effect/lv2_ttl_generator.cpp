@@ -132,8 +132,8 @@ std::string PluginTtl(VSTCLASS& plug) {
   s += " .\n\n";
   // The editor, embedded in the host's window; it needs nothing else from the host.
   s += "<" + std::string(kLv2UiUri) + ">\n  a ui:X11UI ;\n  ui:binary <" + kLv2BinaryName +
-       "> ;\n  lv2:requiredFeature ui:parent ;\n"
-       "  lv2:optionalFeature ui:touch , ui:idleInterface ;\n"
+       "> ;\n  lv2:requiredFeature ui:parent , ui:idleInterface ;\n"
+       "  lv2:optionalFeature ui:touch ;\n"
        "  lv2:extensionData ui:idleInterface .\n";
   return s;
 }
