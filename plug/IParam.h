@@ -86,6 +86,10 @@ class IParam {
   double NormalizedFromText(const char* text) const;
 
  private:
+  // The real value of a normalized one, rounded to the step and clamped into the range;
+  // false (*real untouched) when x is not finite or gives no number.
+  bool RealFromNormalized(double x, double* real) const;
+
   int kind;
 
  public:

@@ -18,8 +18,8 @@ struct AudioData;
 // sample rate and tempo.
 Status LoadRenderSource(const Options& options, AudioData* source);
 
-// The plug-in is a VST 2.4 module, or an LV2 bundle (a directory with manifest.ttl) for
-// info and render.
+// The plug-in is a VST 2.4 module, or for info and render an LV2 bundle (a directory with
+// manifest.ttl) or a VST 3 bundle (a directory NAME.vst3).
 // Renders the input file (or the demo phrase) through the plug-in into options.output.
 // Prints one summary line to out.
 Status RunRender(const Options& options, std::FILE* out);
