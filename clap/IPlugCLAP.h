@@ -205,9 +205,6 @@ class IPlugCLAP : public IPlugBase {
   // Lock held, after a block: whether what the tail depends on (the tempo, the sample rate,
   // the parameters) changed since the tail was last computed; the new inputs are kept.
   bool TailInputsChanged();
-  // Lock held. A complete program chunk of this plug-in (header, one finite in-range
-  // value per parameter, nothing else).
-  bool IsWellFormedProgram(const StateChunk& chunk) const;
   // Renders one block: 64-bit or 32-bit host buffers (channel pointer lists may be null).
   void RenderBlock(const clapabi::Process* process, bool use64, uint32_t frames);
   // [main] Editor window bookkeeping.

@@ -167,22 +167,6 @@ uint32_t IPlugCLAP::Tail() {
 // ---------------------------------------------------------------------------------------
 // State
 
-bool IPlugCLAP::IsWellFormedProgram(const StateChunk& chunk) const {
-  int version = 0;
-  int pos = ChunkReadStart(chunk, &version);
-  if (pos != 8 || version != kChunkVersion) return false;
-  if (chunk.Size() != 8 + 8 * ParamCount()) return false;
-  for (int i = 0; i < ParamCount(); ++i) {
-    double v = 0.0;
-    pos = chunk.ReadDouble(pos, &v);
-    const IParam* param = ParamAt(i);
-    if (pos < 0 || !param || !std::isfinite(v) || v < param->Lowest() || v > param->Highest()) {
-      return false;
-    }
-  }
-  return true;
-}
-
 bool IPlugCLAP::SaveState(const clapabi::OStream* stream) {
   if (!stream || !CheckMainThread("state.save: not on the main thread")) return false;
   // The bytes are made under the lock and written without it (the stream is the host's).
@@ -203,7 +187,7 @@ bool IPlugCLAP::LoadState(const clapabi::IStream* stream) {
   if (!ReadClapState(stream, &program, &chunk)) return false;
   {
     MutexGuard guard(PluginLock());
-    if (program < 0 || program >= PresetCount() || !IsWellFormedProgram(chunk)) return false;
+    if (program < 0 || program >= PresetCount() || !IsCompleteProgramChunk(chunk)) return false;
     currentPreset = program;
     if (!LoadStateChunk(false, chunk)) return false;
   }

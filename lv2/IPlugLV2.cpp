@@ -362,22 +362,6 @@ LV2_State_Status IPlugLV2::SaveState(LV2_State_Store_Function store, LV2_State_H
                LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
 }
 
-bool IPlugLV2::IsWellFormedProgram(const StateChunk& chunk) const {
-  int version = 0;
-  int pos = ChunkReadStart(chunk, &version);
-  if (pos != 8 || version != kChunkVersion) return false;
-  if (chunk.Size() != 8 + 8 * ParamCount()) return false;
-  for (int i = 0; i < ParamCount(); ++i) {
-    double v = 0.0;
-    pos = chunk.ReadDouble(pos, &v);
-    const IParam* param = ParamAt(i);
-    if (pos < 0 || !param || !std::isfinite(v) || v < param->Lowest() || v > param->Highest()) {
-      return false;
-    }
-  }
-  return true;
-}
-
 LV2_State_Status IPlugLV2::RestoreState(LV2_State_Retrieve_Function retrieve,
                                         LV2_State_Handle handle) {
   if (!retrieve || !mMap) return LV2_STATE_ERR_NO_FEATURE;
@@ -405,7 +389,7 @@ LV2_State_Status IPlugLV2::RestoreState(LV2_State_Retrieve_Function retrieve,
   }
   StateChunk incoming;
   if (!incoming.AppendBytes(data, static_cast<int>(size))) return LV2_STATE_ERR_UNKNOWN;
-  if (!IsWellFormedProgram(incoming)) return LV2_STATE_ERR_UNKNOWN;
+  if (!IsCompleteProgramChunk(incoming)) return LV2_STATE_ERR_UNKNOWN;
 
   // Applied in one step. The restored values stand while the control ports hold what was
   // last applied; a port the host set to another value (hosts restore their own copy of

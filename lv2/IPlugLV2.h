@@ -154,9 +154,6 @@ class IPlugLV2 : public IPlugBase {
   void ApplyControlPorts();
   // Lock held. Once: the last applied port values become the parameters' values.
   void PrimeLastPortValues();
-  // Any thread, no lock needed: reads only what construction fixed (the parameter count
-  // and ranges). True when chunk is a complete program chunk of this plug-in.
-  bool IsWellFormedProgram(const StateChunk& chunk) const;
   // Lock held. The plain value parameter index's control port holds when the host set it
   // since the last run (finite and other than the last value applied); false otherwise.
   bool PendingPortValue(int index, double* plain) const;

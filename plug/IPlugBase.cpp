@@ -546,6 +546,22 @@ bool IPlugBase::SaveStateChunk(bool isBank, StateChunk& chunk) {
   return WriteBankState(chunk);
 }
 
+bool IPlugBase::IsCompleteProgramChunk(const StateChunk& chunk) const {
+  int version = 0;
+  int pos = ChunkReadStart(chunk, &version);
+  if (pos != 8 || version != kChunkVersion) return false;
+  if (chunk.Size() != 8 + 8 * ParamCount()) return false;
+  for (int i = 0; i < ParamCount(); ++i) {
+    double v = 0.0;
+    pos = chunk.ReadDouble(pos, &v);
+    const IParam* param = ParamAt(i);
+    if (pos < 0 || !param || !std::isfinite(v) || v < param->Lowest() || v > param->Highest()) {
+      return false;
+    }
+  }
+  return true;
+}
+
 bool IPlugBase::LoadStateChunk(bool isBank, const StateChunk& chunk) {
   int version = 0;
   const int start = ChunkReadStart(chunk, &version);

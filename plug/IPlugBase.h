@@ -227,6 +227,11 @@ class IPlugBase {
   // captured into the current slot. The editor is refreshed. False when the data ended
   // early or was malformed (what was read before stays).
   bool LoadStateChunk(bool isBank, const StateChunk& chunk);
+  // Any thread (reads only the parameters' fixed ranges). True when chunk is exactly what
+  // SaveStateChunk(false, ...) writes: the header of this version and one finite, in-range
+  // value per parameter. Formats that must apply a host's state in one step check it whole
+  // with this before they take the lock.
+  bool IsCompleteProgramChunk(const StateChunk& chunk) const;
 
   // ---------------------------------------------------------------------------------
   // Editor (UI thread, lock held).

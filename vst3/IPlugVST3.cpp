@@ -242,22 +242,6 @@ v3::Result IPlugVST3::setActive(uint8_t state) {
 // ---------------------------------------------------------------------------------------
 // State
 
-bool IPlugVST3::IsWellFormedProgram(const StateChunk& chunk) const {
-  int version = 0;
-  int pos = ChunkReadStart(chunk, &version);
-  if (pos != 8 || version != kChunkVersion) return false;
-  if (chunk.Size() != 8 + 8 * ParamCount()) return false;
-  for (int i = 0; i < ParamCount(); ++i) {
-    double v = 0.0;
-    pos = chunk.ReadDouble(pos, &v);
-    const IParam* param = ParamAt(i);
-    if (pos < 0 || !param || !std::isfinite(v) || v < param->Lowest() || v > param->Highest()) {
-      return false;
-    }
-  }
-  return true;
-}
-
 v3::Result IPlugVST3::RestoreState(v3::Stream* stream) {
   if (!stream) return v3::kInvalidArgument;
   // The host's bytes are read whole and checked before the plug-in lock is taken: the
@@ -269,7 +253,7 @@ v3::Result IPlugVST3::RestoreState(v3::Stream* stream) {
   if (!vst3_state::Decode(bytes.Data(), bytes.Size(), &program, &chunk)) return v3::kResultFalse;
 
   MutexGuard guard(PluginLock());
-  if (program < 0 || program >= PresetCount() || !IsWellFormedProgram(chunk)) {
+  if (program < 0 || program >= PresetCount() || !IsCompleteProgramChunk(chunk)) {
     return v3::kResultFalse;
   }
   // One step under the lock: a block before it hears the old state, a block after it the

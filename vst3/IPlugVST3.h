@@ -234,9 +234,6 @@ class IPlugVST3 : public IPlugBase,
   // True on the thread that initialized the object (and before any initialize).
   bool OnUiThread() const;
   double NormalizedProgram(int program) const;
-  // Lock held: a program chunk of this plug-in (header, one finite in-range double per
-  // parameter), or not.
-  bool IsWellFormedProgram(const StateChunk& chunk) const;
   // Reads and validates a component state from the stream, then applies it in one step
   // under the lock.
   v3::Result RestoreState(v3::Stream* stream);
