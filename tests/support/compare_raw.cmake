@@ -1,8 +1,10 @@
-# Renders the identity scenarios through two modules with quelora_vst3_render_host and
-# requires the raw outputs to be identical byte for byte.
-#   cmake -DHOST_A=... -DKIND_A=vst2|vst3 -DMODULE_A=... [-DWINE=...] -DHOST_B=...
-#         -DKIND_B=... -DMODULE_B=... -DWORK=... -P compare_raw.cmake
-# WINE, when set, runs HOST_B under it.
+# Renders the same scenarios through two modules with two render hosts (the test render
+# hosts of tests/win, tests/vst3 and tests/clap) and requires the raw outputs to be
+# identical byte for byte.
+#   cmake -DHOST_A=... -DKIND_A=... -DMODULE_A=... [-DWINE=...] -DHOST_B=... -DKIND_B=...
+#         -DMODULE_B=... -DWORK=... -P compare_raw.cmake
+# KIND_A / KIND_B are the hosts' first argument (the format to load; may be empty for a
+# host that knows one). WINE, when set, runs HOST_B under it (the Windows build's host).
 cmake_minimum_required(VERSION 3.18)
 foreach(_var HOST_A KIND_A MODULE_A HOST_B KIND_B MODULE_B WORK)
   if(NOT DEFINED ${_var})
@@ -11,7 +13,7 @@ foreach(_var HOST_A KIND_A MODULE_A HOST_B KIND_B MODULE_B WORK)
 endforeach()
 foreach(_file "${HOST_A}" "${MODULE_A}")
   if(NOT EXISTS "${_file}")
-    message(FATAL_ERROR "missing ${_file}: build it first")
+    message(FATAL_ERROR "missing ${_file}: build it first (scripts/ci-windows.sh builds the Linux reference targets)")
   endif()
 endforeach()
 file(MAKE_DIRECTORY "${WORK}")
