@@ -44,29 +44,36 @@ Font::~Font() {
   if (mFace) FT_Done_Face(static_cast<FT_Face>(mFace));
 }
 
-bool Font::Open(const char* pattern, const char* requiredFamily, int pixelSize) {
+bool Font::Open(const char* pattern, const char* requiredFamily, int pixelSize, float scale) {
   std::string path;
   FT_Library lib = Library();
   if (!lib || !FindFontFile(pattern, requiredFamily, &path)) return false;
   FT_Face face = nullptr;
   if (FT_New_Face(lib, path.c_str(), 0, &face) != 0) return false;
-  if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixelSize)) != 0) {
+  // Scale 1 keeps the whole-pixel request the 1x artwork was made with; other scales ask
+  // for the size in 1/64 pixels (13.5 pixels at 1.5x for a 9 pixel label).
+  const FT_Error error =
+      scale == 1.0f
+          ? FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixelSize))
+          : FT_Set_Char_Size(face, 0, static_cast<FT_F26Dot6>(std::lround(pixelSize * scale * 64.0f)),
+                             72, 72);
+  if (error != 0) {
     FT_Done_Face(face);
     return false;
   }
   mFace = face;
+  mScale = scale;
   return true;
 }
 
-int Font::CapHeight() const {
-  FT_Face face = static_cast<FT_Face>(mFace);
-  if (!face || FT_Load_Char(face, 'H', FT_LOAD_DEFAULT | FT_LOAD_TARGET_LIGHT) != 0) return 0;
-  return static_cast<int>(face->glyph->metrics.horiBearingY >> 6);
+int Font::TrackingPixels(int tracking) const {
+  return static_cast<int>(std::lround(tracking * mScale));
 }
 
 int Font::Measure(const std::string& text, int tracking) const {
   FT_Face face = static_cast<FT_Face>(mFace);
   if (!face) return 0;
+  tracking = TrackingPixels(tracking);
   int width = 0;
   FT_UInt previous = 0;
   for (size_t i = 0; i < text.size(); ++i) {
@@ -86,9 +93,16 @@ int Font::Measure(const std::string& text, int tracking) const {
 
 void Font::Draw(Canvas& canvas, int x, int baseline, const std::string& text, int tracking,
                 const Shader& shade) const {
+  DrawAt(canvas, canvas.PixelX(static_cast<float>(x)), canvas.PixelY(static_cast<float>(baseline)),
+         text, tracking, shade);
+}
+
+void Font::DrawAt(Canvas& canvas, int penPixel, int baseline, const std::string& text,
+                  int tracking, const Shader& shade) const {
   FT_Face face = static_cast<FT_Face>(mFace);
   if (!face) return;
-  int pen = x;
+  tracking = TrackingPixels(tracking);
+  int pen = penPixel;
   FT_UInt previous = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     FT_UInt glyph = FT_Get_Char_Index(face, static_cast<unsigned char>(text[i]));
@@ -106,7 +120,7 @@ void Font::Draw(Canvas& canvas, int x, int baseline, const std::string& text, in
         if (!c) continue;
         int px = pen + slot->bitmap_left + static_cast<int>(col);
         int py = baseline - slot->bitmap_top + static_cast<int>(row);
-        canvas.Blend(px, py, shade(px + 0.5f, py + 0.5f), c / 255.0f);
+        canvas.Blend(px, py, shade(canvas.UnitX(px + 0.5f), canvas.UnitY(py + 0.5f)), c / 255.0f);
       }
     pen += static_cast<int>((slot->advance.x + 32) >> 6) + tracking;
     previous = glyph;
@@ -116,8 +130,9 @@ void Font::Draw(Canvas& canvas, int x, int baseline, const std::string& text, in
 void Font::DrawCentered(Canvas& canvas, float centerX, int baseline, const std::string& text,
                         int tracking, const Shader& shade) const {
   int width = Measure(text, tracking);
-  Draw(canvas, static_cast<int>(std::lround(centerX - width * 0.5f)), baseline, text, tracking,
-       shade);
+  const float centerPixel = centerX * canvas.Scale() + canvas.OriginX();
+  DrawAt(canvas, static_cast<int>(std::lround(centerPixel - width * 0.5f)),
+         canvas.PixelY(static_cast<float>(baseline)), text, tracking, shade);
 }
 
 }  // namespace artwork
