@@ -273,9 +273,13 @@ void PositionGroup(Canvas& c, const Fonts& fonts, int litRow) {
 }
 
 void SliderSlot(Canvas& c, const Fonts& fonts, const SliderPlace& s) {
-  // Centred under the handle as the editor places it at this scale (its track starts at
-  // the rectangle's middle less half a handle).
-  const float cx = PlacedCentre((s.l + s.r) / 2 - kHandleSize / 2, kHandleSize, c.Scale());
+  // The whole slot is drawn where the editor puts the handle's track at this scale: its
+  // left edge (the rectangle's middle less half a handle) and top at the pixels the
+  // editor rounds them to.
+  const int trackL = (s.l + s.r) / 2 - kHandleSize / 2;
+  c.SetOrigin(PixelAt(trackL, c.Scale()) - trackL * c.Scale(),
+              PixelAt(s.t, c.Scale()) - s.t * c.Scale());
+  const float cx = (s.l + s.r) * 0.5f;
   Engrave(c, fonts.label, cx, 76, s.label, 1, kLabelInk);
   // Slot: the editor's 10 pixel fill bar runs inside it, from the handle down.
   Recess(c, cx - 6.0f, s.t + 1.0f, cx + 6.0f, s.t + kSliderLength - 0.5f, 3.0f, Rgb(0x0A0B0C));
@@ -293,6 +297,7 @@ void SliderSlot(Canvas& c, const Fonts& fonts, const SliderPlace& s) {
     }
   }
   Recess(c, s.l - 1.0f, s.b - 16.0f - 1.0f, s.r + 1.0f, s.b + 1.0f, 3.0f, Rgb(0x121315));
+  c.SetOrigin(0.0f, 0.0f);
 }
 
 Canvas KnobCap(int size, float scale) {
