@@ -149,15 +149,13 @@ void Header(Canvas& c, const Fonts& fonts) {
   });
   GrooveH(c, 6, kPanelW - 6, 56);
 
-  // The title is laid out in pixels of this scale: widths come from the scaled font.
   const std::string name = "Quelora";
   const std::string version = "2";
-  const int gap = static_cast<int>(std::lround(7 * c.Scale()));
+  const int gap = 7;
   int nameW = fonts.title.Measure(name, 1), versionW = fonts.title.Measure(version, 0);
   int total = nameW + gap + versionW;
-  int x = c.PixelX((kLinkL + kLinkR) / 2) - total / 2;
+  int x = (kLinkL + kLinkR) / 2 - total / 2;
   const int baseline = 33;
-  const int shadowY = c.PixelY(baseline + 1), baseY = c.PixelY(baseline);
   Shader metal = [](float, float y) {
     float t = Clamp01((y - 13.0f) / 20.0f);
     return Mix(Rgb(0xF2F3F5), Rgb(0xA4A9B0), t);
@@ -166,16 +164,16 @@ void Header(Canvas& c, const Fonts& fonts) {
     float t = Clamp01((y - 13.0f) / 20.0f);
     return Mix(Rgb(0xFFC35C), Rgb(0xE98F12), t);
   };
-  fonts.title.DrawAt(c, x, shadowY, name, 1, Solid(Gray(0, 0.7f)));
-  fonts.title.DrawAt(c, x, baseY, name, 1, metal);
-  fonts.title.DrawAt(c, x + nameW + gap, shadowY, version, 0, Solid(Gray(0, 0.7f)));
-  fonts.title.DrawAt(c, x + nameW + gap, baseY, version, 0, accent);
+  fonts.title.Draw(c, x, baseline + 1, name, 1, Solid(Gray(0, 0.7f)));
+  fonts.title.Draw(c, x, baseline, name, 1, metal);
+  fonts.title.Draw(c, x + nameW + gap, baseline + 1, version, 0, Solid(Gray(0, 0.7f)));
+  fonts.title.Draw(c, x + nameW + gap, baseline, version, 0, accent);
 
   const std::string maker = "OBVIK";
   const float mid = (kLinkL + kLinkR) * 0.5f;
   const int makerBaseline = 47;
   Engrave(c, fonts.maker, mid, makerBaseline, maker, 4, Rgb(0x8D939B));
-  float half = fonts.maker.Measure(maker, 4) * 0.5f / c.Scale();
+  float half = fonts.maker.Measure(maker, 4) * 0.5f;
   for (int side = -1; side <= 1; side += 2) {
     float a = mid + side * (half + 7), b = mid + side * (half + 34);
     float l = std::min(a, b), r = std::max(a, b);
