@@ -28,8 +28,9 @@ TEST_PACKAGES=(
   # scripts/build-libpng-fuzz.sh for the fuzz build) and for the Debian package's
   # dependencies (dpkg-shlibdeps)
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 dpkg-dev
-  # X server for the editor tests, and a real host's plug-in scanner
-  xvfb xauth x11-utils
+  # X server for the editor tests (xrdb loads a desktop's scale into its resources), and a
+  # real host's plug-in scanner
+  xvfb xauth x11-utils x11-xserver-utils
   ardour
   # lv2_validate's Turtle checker, and lv2info for looking at the bundle as hosts do
   sordi lilv-utils
