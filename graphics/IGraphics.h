@@ -294,8 +294,10 @@ class IGraphics : public IPlugEditor {
   // its new size and every control is dirty. An open window is resized by the platform.
   virtual void ScaleChanged() {}
   // The part (in 1x pixels) of an image at the current scale: from the artwork set, cut
-  // or filtered, cached process-wide. Null when the image has no pixels.
-  LICE_IBitmap* ScaledImage(const IBitmap* bitmap, const IRECT& part);
+  // or filtered, cached process-wide for up to BitmapCache::kMaxScales scales. Null when
+  // the image has no pixels. *temporary: made for this draw only (a scale beyond those
+  // kept); the caller deletes it after drawing.
+  LICE_IBitmap* ScaledImage(const IBitmap* bitmap, const IRECT& part, bool* temporary);
   // Blits part of an image at the current scale: the part's image placed with its top-left
   // at (originX, originY) in units, clipped to dest (units) and the draw area.
   bool BlitScaledPart(const IBitmap* bitmap, const IRECT& part, const IRECT& dest, int originX,

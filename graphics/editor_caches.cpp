@@ -116,6 +116,26 @@ bool BitmapCache::AddScaled(LICE_IBitmap* source, const IRECT& rect, int scaleKe
   return true;
 }
 
+bool BitmapCache::HasScale(int scaleKey) const {
+  const Entry* e = mEntries.Items();
+  for (int i = 0; i < mEntries.Count(); ++i) {
+    if (e[i].id == kScaledId && e[i].scaleKey == scaleKey) return true;
+  }
+  return false;
+}
+
+int BitmapCache::ScaleCount() const {
+  const Entry* e = mEntries.Items();
+  int count = 0;
+  for (int i = 0; i < mEntries.Count(); ++i) {
+    if (e[i].id != kScaledId) continue;
+    bool seen = false;
+    for (int j = 0; j < i && !seen; ++j) seen = e[j].id == kScaledId && e[j].scaleKey == e[i].scaleKey;
+    count += !seen;
+  }
+  return count;
+}
+
 int BitmapCache::EntryCount() {
   MutexGuard guard(&mMutex);
   return mEntries.Count();

@@ -21,6 +21,10 @@ class BitmapCache {
   // scaled variants of images (a part of a 1x image drawn for a scale).
   static constexpr int kCutOutId = -1;
   static constexpr int kScaledId = -2;
+  // Scaled variants are kept for this many scales; an editor drawing at yet another scale
+  // makes its images for each draw (so that a host trying many scales cannot make the
+  // cache grow without end: at 3x the panel alone is 4 MB).
+  static constexpr int kMaxScales = 6;
 
   static BitmapCache& Instance();
 
@@ -51,6 +55,10 @@ class BitmapCache {
   // an artwork set's image, which its own entry owns). False when the list could not grow.
   bool AddScaled(LICE_IBitmap* source, const IRECT& rect, int scaleKey, LICE_IBitmap* bitmap,
                  bool owned);
+  // Mutex held by the caller. Whether variants for that scale exist, and for how many
+  // scales.
+  bool HasScale(int scaleKey) const;
+  int ScaleCount() const;
 
   // Takes the mutex.
   int EntryCount();

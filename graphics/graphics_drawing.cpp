@@ -96,7 +96,8 @@ IBitmap IGraphics::CutOutBitmap(const IBitmap* bitmap, const IRECT* r) {
   return IBitmap(cut, w, h, bitmap->N);
 }
 
-LICE_IBitmap* IGraphics::ScaledImage(const IBitmap* bitmap, const IRECT& part) {
+LICE_IBitmap* IGraphics::ScaledImage(const IBitmap* bitmap, const IRECT& part, bool* temporary) {
+  *temporary = false;
   if (!bitmap || !bitmap->mData || part.W() <= 0 || part.H() <= 0) return nullptr;
   BitmapCache& cache = BitmapCache::Instance();
   MutexGuard guard(cache.Mutex());
@@ -111,6 +112,9 @@ LICE_IBitmap* IGraphics::ScaledImage(const IBitmap* bitmap, const IRECT& part) {
   }
   const int key = ScaleKey(mScale);
   if (LICE_IBitmap* found = cache.FindScaled(root, region, key)) return found;
+  // Images are kept for a few scales only (a host might try many): beyond them an image
+  // is made for the one draw and deleted after it.
+  const bool keep = cache.HasScale(key) || cache.ScaleCount() < BitmapCache::kMaxScales;
 
   // The artwork set to work from: the smallest at least as large as the scale (the 2x set
   // above 2x); the 1x image itself when the image has no sets.
@@ -155,22 +159,23 @@ LICE_IBitmap* IGraphics::ScaledImage(const IBitmap* bitmap, const IRECT& part) {
     BlendBlit(made, set, 0, 0, from.L, from.T, w, h, 1.0f, kBlendCopy);
     owned = true;
   }
-  if (!cache.AddScaled(root, region, key, made, owned)) {
-    if (owned) delete made;
-    return nullptr;
-  }
+  if (!owned) return made;
+  if (!keep || !cache.AddScaled(root, region, key, made, true)) *temporary = true;
   return made;
 }
 
 bool IGraphics::BlitScaledPart(const IBitmap* bitmap, const IRECT& part, const IRECT& dest,
                                int originX, int originY, const IChannelBlend* blend) {
-  LICE_IBitmap* image = ScaledImage(bitmap, part);
+  bool temporary = false;
+  LICE_IBitmap* image = ScaledImage(bitmap, part, &temporary);
   if (!image) return true;
   const IRECT r = ToPixels(dest).Intersect(mDrawRECT);
-  if (r.Empty()) return true;
-  const int x0 = ToPixels(originX), y0 = ToPixels(originY);
-  const RasterBlend rb = TranslateBlend(blend);
-  BlendBlit(mDrawBitmap, image, r.L, r.T, r.L - x0, r.T - y0, r.W(), r.H(), rb.alpha, rb.mode);
+  if (!r.Empty()) {
+    const int x0 = ToPixels(originX), y0 = ToPixels(originY);
+    const RasterBlend rb = TranslateBlend(blend);
+    BlendBlit(mDrawBitmap, image, r.L, r.T, r.L - x0, r.T - y0, r.W(), r.H(), rb.alpha, rb.mode);
+  }
+  if (temporary) delete image;
   return true;
 }
 
@@ -230,13 +235,15 @@ bool IGraphics::BlitRotatedBitmap(const IBitmap* bitmap, int cx, int cy, double 
   if (mScale != 1.0) {
     // The image of this scale turns in the square the 1x image's place maps to; the source
     // offset grows with the image.
-    LICE_IBitmap* image = ScaledImage(bitmap, IRECT(0, 0, w, h));
+    bool temporary = false;
+    LICE_IBitmap* image = ScaledImage(bitmap, IRECT(0, 0, w, h), &temporary);
     if (!image) return true;
     const int sw = image->Width(), sh = image->Height();
     const float k = static_cast<float>(sw) / static_cast<float>(w);
     RotateScaleBlit(mDrawBitmap, image, ToPixels(x), ToPixels(y), sw, sh, srcX * k, srcY * k,
                     static_cast<float>(sw), static_cast<float>(sh), static_cast<float>(angle),
                     false, rb.alpha, rb.mode | kBlendBilinear, 0.0f, 0.0f);
+    if (temporary) delete image;
     return true;
   }
   RotateScaleBlit(mDrawBitmap, bitmap->mData, x, y, w, h, srcX, srcY, static_cast<float>(w),

@@ -177,6 +177,26 @@ TEST_F(EditorScaleTest, ImagesComeFromTheArtworkSetOrAreFiltered) {
   EXPECT_EQ(BitmapCacheEntryCount(), entries);
 }
 
+TEST_F(EditorScaleTest, ImagesAreKeptForAFewScalesOnly) {
+  IBitmap knob = editor->FetchBitmap(kImgKnob, "knob.png", 2);
+  editor->AddControl(new IKnobRotVal(&plug, 0, 93, 118, &knob, nullptr, 0, 300));
+  plug.AttachEditor(editor);
+  // A host trying scale after scale: beyond the scales kept, images are made for each
+  // draw, and the picture is the same.
+  for (int i = 0; i < 12; ++i) {
+    const double scale = 1.1 + 0.15 * i;
+    SCOPED_TRACE(scale);
+    HostScale(scale);
+    ASSERT_TRUE(editor->RenderAll());
+    EXPECT_EQ(At(editor->Width() - 1, editor->Height() - 1),
+              scale > 1.5 ? kTwoTimesBackground : kBackground);
+    EXPECT_EQ(At(editor->ToPixels(93), editor->ToPixels(118)), MakeRasterPixel(255, 200, 0, 0));
+  }
+  BitmapCache& cache = BitmapCache::Instance();
+  MutexGuard guard(cache.Mutex());
+  EXPECT_LE(cache.ScaleCount(), BitmapCache::kMaxScales);
+}
+
 TEST_F(EditorScaleTest, MouseAndDirtyAreasAreInPixels) {
   CountingControl* c = new CountingControl(&plug, IRECT(100, 50, 150, 80), 1);
   editor->AddControl(c);
