@@ -134,8 +134,8 @@ std::string PluginTtl(VSTCLASS& plug) {
   // The editor, embedded in the host's window; it needs nothing else from the host. It
   // takes the host's scale factor from its options and reports its size through ui:resize.
   s += "<" + std::string(kLv2UiUri) + ">\n  a ui:X11UI ;\n  ui:binary <" + kLv2BinaryName +
-       "> ;\n  lv2:requiredFeature ui:parent ;\n"
-       "  lv2:optionalFeature ui:touch , ui:idleInterface , ui:resize , opts:options , urid:map ;\n"
+       "> ;\n  lv2:requiredFeature ui:parent , ui:idleInterface ;\n"
+       "  lv2:optionalFeature ui:touch , ui:resize , opts:options , urid:map ;\n"
        "  opts:supportedOption ui:scaleFactor ;\n"
        "  lv2:extensionData ui:idleInterface .\n";
   return s;

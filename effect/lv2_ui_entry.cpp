@@ -4,8 +4,11 @@
 // offered), and the host's port values come in through port_event.
 //
 // Threading: every callback on the host's UI thread. The X11 editor draws and handles
-// input on its own editor thread, so hosts that call the idle interface and hosts that do
-// not get the same editor; idle only reports that the UI is still open.
+// input on its own editor thread; the edits it makes are queued, and the UI's idle call
+// hands them to the host, so that write and touch are only ever called on the host's UI
+// thread. The UI therefore requires the idle interface (the host says it calls it by
+// passing the ui:idleInterface feature) and refuses to instantiate without it. Should the
+// editor thread not start, the idle calls drive the editor as well.
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -27,6 +30,14 @@ const void* FindUiFeature(const LV2_Feature* const* features, const char* uri) {
     if (features[i]->URI && std::strcmp(features[i]->URI, uri) == 0) return features[i]->data;
   }
   return nullptr;
+}
+
+bool HasUiFeature(const LV2_Feature* const* features, const char* uri) {
+  if (!features) return false;
+  for (int i = 0; features[i]; ++i) {
+    if (features[i]->URI && std::strcmp(features[i]->URI, uri) == 0) return true;
+  }
+  return false;
 }
 
 // The host's ui:scaleFactor among the options it gives the UI (a float, mapped through the
@@ -62,6 +73,8 @@ LV2UI_Handle InstantiateUi(const LV2UI_Descriptor* descriptor, const char* plugi
   if (!parent || !write || !widget || !pluginUri || std::strcmp(pluginUri, kLv2PluginUri) != 0) {
     return nullptr;
   }
+  // Without the host's idle calls the edits would have no thread to leave on.
+  if (!HasUiFeature(features, LV2_UI__idleInterface)) return nullptr;
   static WDL_Mutex constructionLock;
   MutexGuard guard(&constructionLock);
   VSTCLASS* plug = new (std::nothrow) VSTCLASS(nullptr);
@@ -96,6 +109,9 @@ void CleanupUi(LV2UI_Handle handle) {
     plug->FlushPendingParamEdit();
     plug->CloseEditor();
   }
+  // The editor thread has ended and queued what it still had (a gesture's end among it):
+  // this is the host's UI thread, so it goes out before the UI does.
+  plug->DeliverUiEdits();
   delete plug;
 }
 
@@ -109,7 +125,15 @@ void PortEvent(LV2UI_Handle handle, uint32_t port, uint32_t size, uint32_t forma
   plug->ReceivePortValue(port, plain);
 }
 
-int Idle(LV2UI_Handle handle) { return handle ? 0 : 1; }
+int Idle(LV2UI_Handle handle) {
+  VSTCLASS* plug = FromUiHandle(handle);
+  if (!plug) return 1;
+  // Drives the editor only when its own thread could not start (otherwise a no-op), then
+  // hands the queued edits to the host.
+  if (IPlugEditor* editor = plug->Editor()) editor->HostDrivenIdle();
+  plug->DeliverUiEdits();
+  return 0;
+}
 
 const void* UiExtensionData(const char* uri) {
   static const LV2UI_Idle_Interface kIdle = {Idle};

@@ -151,9 +151,8 @@ void IPlugLV2::ConnectPort(uint32_t port, void* data) {
 
 void IPlugLV2::Activate() {
   MutexGuard guard(PluginLock());
-  mTempo = 0.0;
-  mSpeed = 0.0;
-  mFrame = 0.0;
+  // History first: the storage the activation reserves then has nothing to keep.
+  ClearHistory();
   HandleActivation(true);
 }
 
@@ -244,13 +243,10 @@ void IPlugLV2::HostTimeSignature(int* numerator, int* denominator) {
 }
 
 void IPlugLV2::HostAutomateParam(int index, double normalized) {
-  (void)normalized;
   IParam* param = ParamAt(index);
   if (!param || index < 0 || index >= kMaxLv2Params) return;
   if (mUi.write) {
-    const float plain = static_cast<float>(param->current);
-    mUi.write(mUi.controller, kPortFirstParam + static_cast<uint32_t>(index), sizeof(float), 0,
-              &plain);
+    DeferHostEdit(HostEdit::kValue, index, normalized);
     return;
   }
   // A DSP instance takes the value over so that the next run does not undo it.
@@ -260,16 +256,45 @@ void IPlugLV2::HostAutomateParam(int index, double normalized) {
 
 void IPlugLV2::HostBeginParamEdit(int index) {
   FlushPendingParamEdit();
-  if (mUi.touch && mUi.touch->touch && index >= 0 && index < ParamCount()) {
-    mUi.touch->touch(mUi.touch->handle, kPortFirstParam + static_cast<uint32_t>(index), true);
-  }
+  if (mUi.write) DeferHostEdit(HostEdit::kBegin, index);
 }
 
 void IPlugLV2::HostEndParamEdit(int index) {
-  if (mUi.touch && mUi.touch->touch && index >= 0 && index < ParamCount()) {
-    mUi.touch->touch(mUi.touch->handle, kPortFirstParam + static_cast<uint32_t>(index), false);
-  }
+  if (mUi.write) DeferHostEdit(HostEdit::kEnd, index);
 }
+
+void IPlugLV2::AttachUiHost(const Lv2UiLink& link) {
+  mUi = link;
+  mUiOutbox.Prepare(HostEditQueue::kDefaultCapacity);
+}
+
+int IPlugLV2::DeliverUiEdits() {
+  if (!mUi.write || !TakeDeferredHostEdits(&mUiOutbox)) return 0;
+  const bool touch = mUi.touch && mUi.touch->touch;
+  for (int i = 0; i < mUiOutbox.Count(); ++i) {
+    const HostEdit& edit = mUiOutbox.At(i);
+    if (edit.index >= kMaxLv2Params) continue;
+    const uint32_t port = kPortFirstParam + static_cast<uint32_t>(edit.index);
+    switch (edit.kind) {
+      case HostEdit::kBegin:
+        if (touch) mUi.touch->touch(mUi.touch->handle, port, true);
+        break;
+      case HostEdit::kValue: {
+        const float plain = static_cast<float>(edit.plain);
+        mUi.write(mUi.controller, port, sizeof(float), 0, &plain);
+        break;
+      }
+      case HostEdit::kEnd:
+        if (touch) mUi.touch->touch(mUi.touch->handle, port, false);
+        break;
+    }
+  }
+  const int delivered = mUiOutbox.Count();
+  mUiOutbox.Clear();
+  return delivered;
+}
+
+void IPlugLV2::HandleEditorIdle() { DeliverUiEdits(); }
 
 void IPlugLV2::ReceivePortValue(uint32_t port, float plain) {
   if (port < kPortFirstParam || !std::isfinite(plain)) return;

@@ -10,8 +10,14 @@
 // cleanup, the state extension). Run and the state calls take the plug-in lock (the
 // recursive mutex of the base) for their whole run; connect_port only stores a pointer
 // (the host never calls it while run runs). The host-facing overrides are documented
-// where declared. An instance serving the LV2 UI (AttachUiHost) is reached only from the
-// host's UI thread and the editor's own thread, both under the plug-in lock.
+// where declared.
+//
+// An instance serving the LV2 UI (AttachUiHost) is reached from the host's UI thread and
+// from the editor's own thread. The host's UI functions (write, touch) may be called only
+// on the host's UI thread, so the edits the editor makes are only queued (the plug-in
+// lock held, as for every edit) and DeliverUiEdits hands them over from the UI's idle call,
+// without the plug-in lock: a host whose write feeds its own UI thread's structures, or
+// waits for that thread, sees every call there.
 #pragma once
 
 #include <cstdint>
@@ -60,9 +66,11 @@ class IPlugLV2 : public IPlugBase {
 
   // Audio class. Stores the port's buffer; unknown ports are ignored.
   void ConnectPort(uint32_t port, void* data);
-  // Instantiation class. Forgets the transport (no tempo until the host sends one), takes
-  // over the control ports' next values as fresh automation, and lets the effect prepare
-  // for processing (as a VST 2.4 host's switch-on does), off the audio thread.
+  // Instantiation class; takes the lock. Everything heard so far is forgotten (the effect's
+  // ClearHistory: the echoes start over as in a fresh instance, without allocating), the
+  // effect prepares for processing off the audio thread (as a VST 2.4 host's switch-on
+  // does), and the transport last received stays: hosts send a position only when it
+  // changes, so the tempo before the deactivation is still the tempo.
   void Activate();
   // Instantiation class: the effect is switched off and reset, as at a VST 2.4 host's
   // switch-off.
@@ -81,8 +89,13 @@ class IPlugLV2 : public IPlugBase {
   LV2_State_Status RestoreState(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle);
 
   // UI thread, before the editor opens. From then on this instance serves an LV2 UI: its
-  // editor's edits go to the host as port writes and touch gestures.
-  void AttachUiHost(const Lv2UiLink& link) { mUi = link; }
+  // editor's edits go to the host as port writes and touch gestures, from DeliverUiEdits.
+  void AttachUiHost(const Lv2UiLink& link);
+  // The host's UI thread (the UI's idle call, cleanup), plug-in lock NOT held. Hands the
+  // queued edits to the host in their order: touch (grabbed), port writes of the plain
+  // values, touch (released). The lock is held only to swap the queue. Returns the number
+  // of edits delivered.
+  int DeliverUiEdits();
   // UI thread (port_event): a control port's new plain value is shown, not written back.
   void ReceivePortValue(uint32_t port, float plain);
 
@@ -90,13 +103,16 @@ class IPlugLV2 : public IPlugBase {
   double ReceivedTempo() const { return mTempo; }
 
   // --- Host-facing overrides of IPlugBase (the DSP instance has no automation channel
-  // back to the host; an instance serving a UI reports through its Lv2UiLink) ---
-  // UI thread (editor). Flushes a pending deferred end, then touch (grabbed).
+  // back to the host; an instance serving a UI queues its edits for DeliverUiEdits) ---
+  // Editor work (editor thread or UI thread), lock held. Flushes a pending deferred end,
+  // then queues the begin of a gesture.
   void HostBeginParamEdit(int index) override;
-  // UI thread, lock held. A UI instance writes the plain value into the port.
+  // Editor work, lock held. A UI instance queues the value for a port write.
   void HostAutomateParam(int index, double normalized) override;
-  // UI thread (editor). Touch (released).
+  // Editor work, lock held. Queues the end of a gesture.
   void HostEndParamEdit(int index) override;
+  // UI thread, no lock: a pass of the editor ran on the host's thread; queued edits go out.
+  void HandleEditorIdle() override;
   void HostRefreshDisplay() override {}
   // Audio thread, lock held. The transport frame, 0 when unknown or beyond int.
   int HostSamplePosition() override;
@@ -142,5 +158,7 @@ class IPlugLV2 : public IPlugBase {
   int mBeatUnit;
   bool mPortsPrimed;
   Lv2UiLink mUi;
+  // The host's UI thread only: the queue DeliverUiEdits swaps in and empties.
+  HostEditQueue mUiOutbox;
   StateChunk mStateChunk;
 };

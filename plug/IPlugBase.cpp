@@ -363,8 +363,9 @@ void IPlugBase::HostBeginParamEditOnce(int index) {
 
 bool IPlugBase::DeferHostEdit(HostEdit::Kind kind, int index, double normalized) {
   MutexGuard guard(&stateLock);
-  if (!ParamAt(index)) return false;
-  return deferredEdits.Push(kind, index, normalized);
+  const IParam* param = ParamAt(index);
+  if (!param) return false;
+  return deferredEdits.Push(kind, index, normalized, param->current);
 }
 
 bool IPlugBase::TakeDeferredHostEdits(HostEditQueue* into) {

@@ -175,7 +175,8 @@ class IPlugBase {
   // on a particular thread (the LV2 UI, VST 3 controllers, CLAP) queue the edits here in
   // their Host*ParamEdit overrides and deliver them from that thread (plug/host_edit_queue.h).
 
-  // Lock held. Queues one edit; false when it had to be dropped.
+  // Lock held. Queues one edit (a value with the parameter's current real value beside
+  // the normalized one); false when it had to be dropped.
   bool DeferHostEdit(HostEdit::Kind kind, int index, double normalized = 0.0);
   // Any thread; takes the lock only to swap queues. Every deferred edit moves into *into,
   // which must have been prepared with the same capacity (HostEditQueue::kDefaultCapacity);

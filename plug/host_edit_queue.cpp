@@ -4,7 +4,7 @@
 
 void HostEditQueue::Prepare(int capacity) {
   if (capacity < 2) capacity = 2;
-  mEntries.assign(static_cast<std::size_t>(capacity), HostEdit{HostEdit::kValue, 0, 0.0});
+  mEntries.assign(static_cast<std::size_t>(capacity), HostEdit{HostEdit::kValue, 0, 0.0, 0.0});
   mCount = 0;
 }
 
@@ -27,20 +27,21 @@ bool HostEditQueue::DropOldestValue() {
   return false;
 }
 
-bool HostEditQueue::Push(HostEdit::Kind kind, int index, double normalized) {
+bool HostEditQueue::Push(HostEdit::Kind kind, int index, double normalized, double plain) {
   if (index < 0 || mEntries.empty()) return false;
   if (kind == HostEdit::kValue) {
     const int last = LastOf(index);
     if (last >= 0 && mEntries[static_cast<std::size_t>(last)].kind == HostEdit::kValue) {
       // Only the newest value of an unbroken run matters to the host.
       mEntries[static_cast<std::size_t>(last)].normalized = normalized;
+      mEntries[static_cast<std::size_t>(last)].plain = plain;
       return true;
     }
     if (mCount >= Capacity()) return false;
   } else if (mCount >= Capacity() && !DropOldestValue()) {
     return false;
   }
-  mEntries[static_cast<std::size_t>(mCount)] = HostEdit{kind, index, normalized};
+  mEntries[static_cast<std::size_t>(mCount)] = HostEdit{kind, index, normalized, plain};
   ++mCount;
   return true;
 }

@@ -21,8 +21,9 @@ struct HostEdit {
   enum Kind { kBegin, kValue, kEnd };
   Kind kind;
   int index;
-  // Normalized value 0 ... 1 (kValue only).
+  // The value as normalized 0 ... 1 and as the parameter's real value (kValue only).
   double normalized;
+  double plain;
 };
 
 class HostEditQueue {
@@ -34,7 +35,7 @@ class HostEditQueue {
   int Capacity() const { return static_cast<int>(mEntries.size()); }
 
   // False when the edit was dropped (no room, or a negative index).
-  bool Push(HostEdit::Kind kind, int index, double normalized = 0.0);
+  bool Push(HostEdit::Kind kind, int index, double normalized = 0.0, double plain = 0.0);
   int Count() const { return mCount; }
   bool Empty() const { return mCount == 0; }
   const HostEdit& At(int i) const { return mEntries[static_cast<std::size_t>(i)]; }

@@ -34,6 +34,9 @@ TEST_PACKAGES=(
   ardour
   # lv2_validate's Turtle checker, and lv2info for looking at the bundle as hosts do
   sordi lilv-utils
+  # an LV2 host with a UI (jalv.gtk3) on a JACK server's dummy backend, its click source and
+  # recorder (jackd2's example clients), and scripted input for it
+  jalv jackd2 xdotool
   # screenshots of the Windows editor under wine (scripts/windows-screenshot.sh)
   x11-apps imagemagick
 )

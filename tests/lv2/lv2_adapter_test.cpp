@@ -96,13 +96,17 @@ TEST_F(Lv2Adapter, PositionTempoSetsSamplesPerBeatAndTheEchoLands) {
   // The tempo stays known over later blocks without positions; the transport frame moves.
   EXPECT_EQ(Plug()->HostSamplePosition(), static_cast<int>(in.size()));
 
-  // A later position at 60 BPM doubles the delay; activation forgets the tempo.
+  // A later position at 60 BPM doubles the delay; activation keeps that tempo (the host
+  // sends no new position while its transport stays as it was).
   host.SetTransport(60.0, 0.0, 0);
   host.Process(in, in, 512, &o0, &o1);
   EXPECT_EQ(Plug()->CurrentDelay(), 2 * kQuarter);
+  host.descriptor()->deactivate(host.handle());
   host.descriptor()->activate(host.handle());
+  host.SetTransport(0.0);
   host.Process(in, in, 512, &o0, &o1);
-  EXPECT_FALSE(Plug()->HasLine());
+  EXPECT_EQ(Plug()->ReceivedTempo(), 60.0);
+  EXPECT_EQ(Plug()->CurrentDelay(), 2 * kQuarter);
 }
 
 TEST_F(Lv2Adapter, HostileTransportCountsAsNoTempo) {

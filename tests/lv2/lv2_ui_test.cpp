@@ -1,5 +1,11 @@
-// The LV2 UI on an X server: embedded in the host's parent window, host port values shown
-// through port_event, edits leaving as port writes of plain values with touch gestures.
+// The LV2 UI on an X server, driven as a host drives it: embedded in the host's parent
+// window, host port values shown through port_event, edits leaving as port writes of plain
+// values with touch gestures, and every write and touch made on the host's UI thread (this
+// test's main thread, which alone calls the UI's functions), at its idle calls.
+//
+// The fake host records its calls without any synchronisation, as a host whose UI thread
+// owns its structures does: a call from another thread fails the thread check below, and
+// under ThreadSanitizer it is also reported as a data race.
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
@@ -7,6 +13,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <lv2/atom/atom.h>
@@ -34,20 +41,32 @@ struct Touched {
 };
 
 struct FakeUiHost {
+  std::thread::id uiThread = std::this_thread::get_id();
+  int callsFromOtherThreads = 0;
   std::vector<Written> writes;
   std::vector<Touched> touches;
+  // Every call in order: 'w' write, 'g' touch grabbed, 'r' touch released.
+  std::string sequence;
 
+  void NoteThread() {
+    if (std::this_thread::get_id() != uiThread) ++callsFromOtherThreads;
+  }
   static void Write(LV2UI_Controller controller, uint32_t port, uint32_t size, uint32_t format,
                     const void* buffer) {
     auto* host = static_cast<FakeUiHost*>(const_cast<void*>(controller));
+    host->NoteThread();
     ASSERT_EQ(size, sizeof(float));
     ASSERT_EQ(format, 0u);
     float v = 0.f;
     std::memcpy(&v, buffer, sizeof(v));
     host->writes.push_back({port, v});
+    host->sequence += 'w';
   }
   static void Touch(LV2UI_Feature_Handle handle, uint32_t port, bool grabbed) {
-    static_cast<FakeUiHost*>(handle)->touches.push_back({port, grabbed});
+    auto* host = static_cast<FakeUiHost*>(handle);
+    host->NoteThread();
+    host->touches.push_back({port, grabbed});
+    host->sequence += grabbed ? 'g' : 'r';
   }
 };
 
@@ -57,40 +76,59 @@ class Lv2Ui : public ::testing::Test {
     ASSERT_TRUE(window.Ok());
     d = lv2ui_descriptor(0);
     ASSERT_NE(d, nullptr);
+    idle = static_cast<const LV2UI_Idle_Interface*>(d->extension_data(LV2_UI__idleInterface));
+    ASSERT_NE(idle, nullptr);
     touch = {&host, FakeUiHost::Touch};
     parentFeature = {LV2_UI__parent, window.ParentHandle()};
     touchFeature = {LV2_UI__touch, &touch};
+    idleFeature = {LV2_UI__idleInterface, nullptr};
   }
   void TearDown() override {
     if (ui) d->cleanup(ui);
+    EXPECT_EQ(host.callsFromOtherThreads, 0);
   }
   LV2UI_Handle Open(bool withTouch) {
-    const LV2_Feature* features[] = {&parentFeature, withTouch ? &touchFeature : nullptr, nullptr};
+    const LV2_Feature* features[] = {&parentFeature, &idleFeature,
+                                     withTouch ? &touchFeature : nullptr, nullptr};
     ui = d->instantiate(d, kLv2PluginUri, "/", FakeUiHost::Write, &host, &widget, features);
     return ui;
   }
   VSTCLASS* Plug() { return static_cast<VSTCLASS*>(static_cast<IPlugLV2*>(ui)); }
+  // Polls pred, calling the UI's idle before each look, as a host's UI timer does.
+  bool IdleUntil(const std::function<bool()>& pred) {
+    return WaitUntil([&] {
+      EXPECT_EQ(idle->idle(ui), 0);
+      return pred();
+    });
+  }
 
   X11TestHost window;
   FakeUiHost host;
   const LV2UI_Descriptor* d = nullptr;
+  const LV2UI_Idle_Interface* idle = nullptr;
   LV2UI_Touch touch{};
-  LV2_Feature parentFeature{}, touchFeature{};
+  LV2_Feature parentFeature{}, touchFeature{}, idleFeature{};
   LV2UI_Widget widget = nullptr;
   LV2UI_Handle ui = nullptr;
 };
 
-TEST_F(Lv2Ui, RefusesWithoutParentOrForAnotherPlugin) {
+TEST_F(Lv2Ui, RefusesWithoutParentIdleOrForAnotherPlugin) {
   EXPECT_EQ(lv2ui_descriptor(1), nullptr);
   EXPECT_STREQ(d->URI, kLv2UiUri);
   const LV2_Feature* none[] = {nullptr};
   EXPECT_EQ(d->instantiate(d, kLv2PluginUri, "/", FakeUiHost::Write, &host, &widget, none), nullptr);
+  // A host that does not call the idle interface gets no UI: its edits would have no
+  // thread to reach the host on.
   const LV2_Feature* parentOnly[] = {&parentFeature, nullptr};
-  EXPECT_EQ(d->instantiate(d, "urn:other", "/", FakeUiHost::Write, &host, &widget, parentOnly),
+  EXPECT_EQ(d->instantiate(d, kLv2PluginUri, "/", FakeUiHost::Write, &host, &widget, parentOnly),
             nullptr);
-  EXPECT_EQ(d->instantiate(d, kLv2PluginUri, "/", nullptr, &host, &widget, parentOnly), nullptr);
+  const LV2_Feature* complete[] = {&parentFeature, &idleFeature, nullptr};
+  EXPECT_EQ(d->instantiate(d, "urn:other", "/", FakeUiHost::Write, &host, &widget, complete),
+            nullptr);
+  EXPECT_EQ(d->instantiate(d, kLv2PluginUri, "/", nullptr, &host, &widget, complete), nullptr);
   d->cleanup(nullptr);
   d->port_event(nullptr, kPortFirstParam, sizeof(float), 0, nullptr);
+  EXPECT_NE(idle->idle(nullptr), 0);
 }
 
 TEST_F(Lv2Ui, EmbedsTheEditorInTheParentWindow) {
@@ -103,9 +141,6 @@ TEST_F(Lv2Ui, EmbedsTheEditorInTheParentWindow) {
                          &root, &parent, &children, &count));
   if (children) XFree(children);
   EXPECT_EQ(parent, window.Parent());
-  // Idle only reports the UI open; the editor thread does the work.
-  const auto* idle = static_cast<const LV2UI_Idle_Interface*>(d->extension_data(LV2_UI__idleInterface));
-  ASSERT_NE(idle, nullptr);
   EXPECT_EQ(idle->idle(ui), 0);
   EXPECT_EQ(d->extension_data("urn:nothing"), nullptr);
 }
@@ -133,30 +168,66 @@ TEST_F(Lv2Ui, PortEventsShowValuesWithoutWritingBack) {
   EXPECT_TRUE(host.touches.empty());
 }
 
-TEST_F(Lv2Ui, EditsLeaveAsPortWritesInsideTouchGestures) {
+TEST_F(Lv2Ui, EditsWaitForIdleAndLeaveAsPortWritesInsideTouchGestures) {
   ASSERT_NE(Open(true), nullptr);
-  Plug()->HostBeginParamEdit(kWetMix);
-  Plug()->SetParamFromEditor(kWetMix, 0.25);
-  Plug()->HostEndParamEdit(kWetMix);
+  {
+    MutexGuard guard(Plug()->PluginLock());
+    Plug()->HostBeginParamEdit(kWetMix);
+    Plug()->SetParamFromEditor(kWetMix, 0.25);
+    Plug()->HostEndParamEdit(kWetMix);
+  }
+  // Nothing reaches the host until its idle call.
+  EXPECT_TRUE(host.sequence.empty());
+  EXPECT_EQ(idle->idle(ui), 0);
+  EXPECT_EQ(host.sequence, "gwr");
   ASSERT_EQ(host.writes.size(), 1u);
   EXPECT_EQ(host.writes[0].port, kPortFirstParam + kWetMix);
   EXPECT_EQ(host.writes[0].value, 25.f);  // the plain value
-  ASSERT_EQ(host.touches.size(), 2u);
   EXPECT_EQ(host.touches[0].port, kPortFirstParam + kWetMix);
-  EXPECT_TRUE(host.touches[0].grabbed);
-  EXPECT_FALSE(host.touches[1].grabbed);
+  EXPECT_EQ(idle->idle(ui), 0);
+  EXPECT_EQ(host.sequence, "gwr");
+}
 
-  // A real drag on the Dry Mix slider writes that port, between a grab and a release.
-  host.writes.clear();
-  host.touches.clear();
+TEST_F(Lv2Ui, ADragReachesTheHostOnlyOnItsUiThreadInOrder) {
+  ASSERT_NE(Open(true), nullptr);
   const Window editorWindow = static_cast<Window>(reinterpret_cast<uintptr_t>(widget));
-  ASSERT_TRUE(WaitUntil([&] { return window.ChildCount(window.Parent()) == 1; }));
+  ASSERT_TRUE(IdleUntil([&] { return window.ChildCount(window.Parent()) == 1; }));
+  // The drag is made by the X server and handled on the editor's own thread; this thread
+  // only calls idle, as a host's UI loop does.
   window.Drag(editorWindow, 460, 90, 460, 170);
-  EXPECT_TRUE(WaitUntil([&] { return !host.touches.empty() && !host.touches.back().grabbed; }));
+  ASSERT_TRUE(IdleUntil([&] { return !host.touches.empty() && !host.touches.back().grabbed; }));
   ASSERT_FALSE(host.writes.empty());
   for (const Written& w : host.writes) EXPECT_EQ(w.port, kPortFirstParam + kDryMix);
-  EXPECT_TRUE(host.touches.front().grabbed);
+  // One gesture: a grab, the values, a release.
+  ASSERT_GE(host.sequence.size(), 3u);
+  EXPECT_EQ(host.sequence.front(), 'g');
+  EXPECT_EQ(host.sequence.back(), 'r');
+  EXPECT_EQ(host.sequence.find_first_not_of('w', 1), host.sequence.size() - 1);
   EXPECT_EQ(host.writes.back().value, static_cast<float>(Plug()->ParamAt(kDryMix)->current));
+
+  // A second drag while the host keeps calling idle: the gestures stay in order.
+  window.Drag(editorWindow, 504, 170, 504, 100);
+  ASSERT_TRUE(IdleUntil([&] { return host.touches.size() == 4 && !host.touches.back().grabbed; }));
+  EXPECT_EQ(host.touches[2].port, kPortFirstParam + kWetMix);
+  EXPECT_TRUE(host.touches[2].grabbed);
+  EXPECT_EQ(host.writes.back().port, kPortFirstParam + kWetMix);
+}
+
+TEST_F(Lv2Ui, AGestureStillOpenAtCleanupEndsOnTheUiThread) {
+  ASSERT_NE(Open(true), nullptr);
+  const Window editorWindow = static_cast<Window>(reinterpret_cast<uintptr_t>(widget));
+  ASSERT_TRUE(IdleUntil([&] { return window.ChildCount(window.Parent()) == 1; }));
+  // Press and move, no release: the host is inside an edit when the UI goes.
+  window.MoveTo(editorWindow, 460, 90);
+  window.Button(1, true);
+  window.MoveTo(editorWindow, 460, 130);
+  ASSERT_TRUE(IdleUntil([&] { return !host.writes.empty(); }));
+  d->cleanup(ui);
+  ui = nullptr;
+  window.Button(1, false);
+  ASSERT_FALSE(host.touches.empty());
+  EXPECT_FALSE(host.touches.back().grabbed);
+  EXPECT_EQ(host.sequence.front(), 'g');
 }
 
 // A host that gives the UI its scale factor (options) and takes its size (ui:resize).
@@ -188,8 +259,8 @@ TEST_F(Lv2Ui, HostScaleFactorSetsTheSizeItReports) {
   LV2_Feature mapFeature = {LV2_URID__map, &map};
   LV2_Feature resizeFeature = {LV2_UI__resize, &resize};
   LV2_Feature optionsFeature = {LV2_OPTIONS__options, const_cast<LV2_Options_Option*>(options)};
-  const LV2_Feature* features[] = {&parentFeature, &mapFeature, &resizeFeature, &optionsFeature,
-                                   nullptr};
+  const LV2_Feature* features[] = {&parentFeature, &idleFeature,   &mapFeature,
+                                   &resizeFeature, &optionsFeature, nullptr};
   ui = d->instantiate(d, kLv2PluginUri, "/", FakeUiHost::Write, &host, &widget, features);
   ASSERT_NE(ui, nullptr);
   ASSERT_EQ(scaling.sizes.size(), 1u);
@@ -216,11 +287,16 @@ TEST_F(Lv2Ui, HostScaleFactorSetsTheSizeItReports) {
 
 TEST_F(Lv2Ui, WorksWithoutTouch) {
   ASSERT_NE(Open(false), nullptr);
-  Plug()->HostBeginParamEdit(kPanWidth);
-  Plug()->SetParamFromEditor(kPanWidth, 0.5);
-  Plug()->HostEndParamEdit(kPanWidth);
+  {
+    MutexGuard guard(Plug()->PluginLock());
+    Plug()->HostBeginParamEdit(kPanWidth);
+    Plug()->SetParamFromEditor(kPanWidth, 0.5);
+    Plug()->HostEndParamEdit(kPanWidth);
+  }
+  EXPECT_EQ(idle->idle(ui), 0);
   ASSERT_EQ(host.writes.size(), 1u);
   EXPECT_EQ(host.writes[0].value, 50.f);
+  EXPECT_TRUE(host.touches.empty());
 }
 
 }  // namespace

@@ -67,6 +67,7 @@ struct Lv2Plugin::Impl {
   LilvWorld* world = nullptr;
   const LilvPlugin* plugin = nullptr;
   LilvInstance* instance = nullptr;
+  bool active = false;
   std::string bundle;
 
   std::vector<std::string> uris;
@@ -95,7 +96,7 @@ struct Lv2Plugin::Impl {
 
   ~Impl() {
     if (instance) {
-      lilv_instance_deactivate(instance);
+      if (active) lilv_instance_deactivate(instance);
       lilv_instance_free(instance);
     }
     if (world) lilv_world_free(world);
@@ -226,8 +227,22 @@ Status Lv2Plugin::Instantiate(double sampleRate, int maxBlock) {
     m.FillSequence();
     lilv_instance_connect_port(m.instance, static_cast<uint32_t>(m.atomInput), m.sequence.data());
   }
-  lilv_instance_activate(m.instance);
+  Activate();
   return Status::Ok();
+}
+
+void Lv2Plugin::Activate() {
+  Impl& m = *impl_;
+  if (!m.instance || m.active) return;
+  lilv_instance_activate(m.instance);
+  m.active = true;
+}
+
+void Lv2Plugin::Deactivate() {
+  Impl& m = *impl_;
+  if (!m.instance || !m.active) return;
+  lilv_instance_deactivate(m.instance);
+  m.active = false;
 }
 
 void Lv2Plugin::PrintInfo(std::FILE* out) const {

@@ -29,6 +29,10 @@ class Lv2Plugin {
   Status Load(const std::string& bundlePath);
   // Creates and activates the instance. kNotAPlugin when the plug-in refuses.
   Status Instantiate(double sampleRate, int maxBlock);
+  // The instance switched off and on again, as a host does around a pause or a change of
+  // its engine (each is idempotent).
+  void Deactivate();
+  void Activate();
 
   // Identity, ports and presets, in the layout of the VST 2.4 info.
   void PrintInfo(std::FILE* out) const;
@@ -39,7 +43,8 @@ class Lv2Plugin {
   // (the port's plain value) or the label of one of its scale points. kUnknownName.
   Status ApplySetting(const ParameterSetting& setting);
 
-  // The next Run's atom input carries time:Position with this tempo (none when <= 0).
+  // Every following Run's atom input carries time:Position with this tempo (none when
+  // <= 0: the runs then carry no position at all).
   void SendTransport(double bpm, int64_t frame);
   // Runs frames (<= the instantiated block) from inputs into outputs (two channels each).
   void Run(const float* const* inputs, float* const* outputs, int frames);

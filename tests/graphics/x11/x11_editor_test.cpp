@@ -3,6 +3,7 @@
 // window.
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 
@@ -350,6 +351,52 @@ TEST(X11EditorStandalone, TwoEditorsAtOnceWorkIndependently) {
   EXPECT_EQ(fds, OpenFdCount());
   EXPECT_EQ(0, hostA.ChildCount(hostA.Parent()));
   EXPECT_EQ(0, hostB.ChildCount(hostB.Parent()));
+}
+
+// A host with a run loop (VST 3, CLAP on Linux) drives the editor itself: no editor thread,
+// the connection's descriptor watched by the host, the work done in HostDrivenIdle on the
+// host's thread alone.
+TEST(X11EditorStandalone, AHostDrivenEditorRunsOnlyOnTheHostsCalls) {
+  X11TestHost host;
+  ASSERT_TRUE(host.Ok());
+  TestPlug plug;
+  IGraphicsX11* editor = AttachQueloraLayout(&plug);
+  {
+    MutexGuard guard(plug.PluginLock());
+    editor->SetDrivenByHost(true);
+  }
+  const Window window = AsWindow(LockedOpen(&plug, host.ParentHandle()));
+  ASSERT_NE(0u, window);
+  EXPECT_FALSE(editor->EditorThreadRunning());
+  int fd = -1;
+  {
+    MutexGuard guard(plug.PluginLock());
+    fd = editor->HostDrivenFd();
+  }
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(editor->HostDrivenPeriodMs(), 1000 / 24);
+  // Nothing is drawn until the host calls.
+  SleepMs(100);
+  EXPECT_EQ(editor->PresentCount(), 0);
+  const auto runLoop = [&](const std::function<bool()>& done) {
+    return WaitUntil([&] {
+      pollfd watch = {fd, POLLIN, 0};
+      poll(&watch, 1, editor->HostDrivenPeriodMs());
+      editor->HostDrivenIdle();
+      return done();
+    });
+  };
+  ASSERT_TRUE(runLoop([&] { return editor->PresentCount() > 0; }));
+  host.Drag(window, 93, 118, 93, 70);
+  ASSERT_TRUE(runLoop([&] { return LockedGestures(&plug).size() >= 2; }));
+  EXPECT_EQ((std::vector<std::string>{"begin 0", "end 0"}), LockedGestures(&plug));
+  EXPECT_FALSE(editor->EditorThreadRunning());
+  LockedClose(&plug);
+  {
+    MutexGuard guard(plug.PluginLock());
+    EXPECT_EQ(editor->HostDrivenFd(), -1);
+  }
+  editor->HostDrivenIdle();  // closed: nothing to do
 }
 
 TEST(X11EditorStandalone, RefusesAMissingParentWithoutLeaking) {
