@@ -554,10 +554,10 @@ void IGraphics::SetHostScale(double scale) {
   UpdateScale(true);
 }
 
-void IGraphics::SetDesktopScale(double scale) {
+void IGraphics::SetDesktopScale(double scale, bool notify) {
   mDesktopScale = UsableScale(scale);
   mUserScale = UserScaleFromEnvironment();
-  UpdateScale(true);
+  UpdateScale(notify);
 }
 
 void IGraphics::UpdateScale(bool notify) {

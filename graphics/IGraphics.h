@@ -288,8 +288,9 @@ class IGraphics : public IPlugEditor {
 
  protected:
   // Platform: the desktop's scale (0: none known), plug-in lock held (or the constructing
-  // thread). Also reads QUELORA_UI_SCALE again. Changes the scale when it decides it.
-  void SetDesktopScale(double scale);
+  // thread, with notify false: the owner is not told, the editor is not attached yet).
+  // Also reads QUELORA_UI_SCALE again. Changes the scale when it decides it.
+  void SetDesktopScale(double scale, bool notify = true);
   // Platform: the scale changed (plug-in lock and editor mutex held); the draw bitmap has
   // its new size and every control is dirty. An open window is resized by the platform.
   virtual void ScaleChanged() {}

@@ -365,9 +365,12 @@ VstIntPtr IPlugVST::OnHostOpcode(AEffect* effect, VstInt32 opcode, VstInt32 inde
     MutexGuard guard(plug->PluginLock());
     result = plug->Dispatch(opcode, index, value, ptr, opt);
   }
-  // A scale change during the call (the host's scale call, or the desktop's scale found
-  // when the editor opened) is reported once the lock is free.
-  plug->SendPendingSizeRequest();
+  // A scale change made by the call (the host's scale call, or the desktop's scale found
+  // when the editor opened) is reported once the lock is free. Only after these calls,
+  // which come from the user-interface thread: others may come from the audio thread.
+  if (opcode == effEditOpen || (opcode == effVendorSpecific && index == kVendorContentScale)) {
+    plug->SendPendingSizeRequest();
+  }
   return result;
 }
 

@@ -87,8 +87,9 @@ class IPlugVST : public IPlugBase {
   // UI thread, lock held. Editor rectangle = (0, 0, editor height, editor width). When the
   // size of an open editor changed (its scale did), the host is asked to follow with
   // audioMasterSizeWindow, if it says it can ("sizeWindow"): after the plug-in lock is
-  // released (at the end of the dispatcher call, or at the next effEditIdle or editor
-  // idle pass), since a host may resize its window and call back from there.
+  // released (at the end of the content-scale call or of effEditOpen, or at the next
+  // effEditIdle or editor idle pass), since a host may resize its window and call back
+  // from there.
   void RefreshEditorRect() override;
   // UI thread, plug-in lock not held: delivers a pending size request.
   void HandleEditorIdle() override;

@@ -147,7 +147,7 @@ IGraphicsHwnd::IGraphicsHwnd(IPlugBase* owner, int width, int height, int frameR
       mResizePending(false) {
   // The size the host asks for before the window opens follows the system's DPI; the
   // parent's monitor decides once the window opens.
-  SetDesktopScale(WindowDpi(nullptr) / kDefaultDpi);
+  SetDesktopScale(WindowDpi(nullptr) / kDefaultDpi, /*notify=*/false);
 }
 
 IGraphicsHwnd::~IGraphicsHwnd() {

@@ -55,7 +55,7 @@ IGraphicsX11::IGraphicsX11(IPlugBase* owner, int width, int height, int frameRat
       mTickCount(0),
       mPresentCount(0) {
   // The size the host asks for before the window opens already follows the desktop.
-  SetDesktopScale(x11::DetectDesktopScale());
+  SetDesktopScale(x11::DetectDesktopScale(), /*notify=*/false);
 }
 
 IGraphicsX11::~IGraphicsX11() {

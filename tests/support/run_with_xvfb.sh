@@ -41,4 +41,7 @@ if [ -z "$display" ]; then
   echo "Xvfb reported no display within 30 s" >&2
   exit 1
 fi
+# The private server is a desktop at 1x unless the command loads resources saying
+# otherwise: scale settings of the calling desktop do not reach it.
+unset GDK_SCALE QUELORA_UI_SCALE
 DISPLAY=":$display" "$@"
