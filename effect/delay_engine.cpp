@@ -26,6 +26,8 @@ inline bool IsSingleMode(int mode) { return mode == kModeLeft || mode == kModeRi
 
 }  // namespace
 
+VSTCLASS::LineTestHooks VSTCLASS::sLineTestHooks = {nullptr, false};
+
 VSTCLASS::~VSTCLASS() {
   free(DelayLine);
   DelayLine = nullptr;
@@ -150,6 +152,9 @@ void VSTCLASS::HandleActivation(bool active) {
 
 void VSTCLASS::ClearHistory() {
   MutexGuard guard(PluginLock());
+  if (sLineTestHooks.fillUnwritten && DelayLine) {
+    sLineTestHooks.fillUnwritten(DelayLine, 0, lineLength);
+  }
   // What the constructor sets; the next block then runs the first block's ResizeLine, which
   // restarts the write position, the written extent and the delays. lineCapacity and the
   // storage stay, so nothing is allocated here or there.
@@ -204,6 +209,7 @@ bool VSTCLASS::ReserveLine(int n) {
   free(DelayLine);
   DelayLine = grown;
   lineCapacity = n;
+  if (sLineTestHooks.fillUnwritten) sLineTestHooks.fillUnwritten(DelayLine, lineWritten, n);
   return true;
 }
 
@@ -222,12 +228,15 @@ void VSTCLASS::ResizeLine(double w) {
     // and the effect passes the dry signal until the tempo or the sample rate changes again.
     if (ReserveLine(n)) lineLength = n;
   }
+  if (sLineTestHooks.fillUnwritten && DelayLine) {
+    sLineTestHooks.fillUnwritten(DelayLine, 0, lineLength);
+  }
   HandleParamChanged(kDelayRate);
 }
 
 void VSTCLASS::ZeroUnwrittenReads(int frames) {
   const int length = lineLength;
-  if (lineWritten >= length) return;
+  if (lineWritten >= length || sLineTestHooks.skipUnwrittenZeroing) return;
   // Every distance a tap may read at during this block: both delays (a crossfade ending
   // inside the block makes the new one current) and their halves (tap B).
   const int distances[4] = {currentDelay, newDelay, currentDelay / 2, newDelay / 2};

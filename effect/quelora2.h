@@ -87,6 +87,19 @@ class VSTCLASS : public EffectAdapter {
   // Note length in whole notes of note index k (clamped into 0 ... 24), single precision.
   static float NoteLength(int k);
 
+  // Hooks for the tests that pin the line's lazy clearing; a plug-in never sets them (null,
+  // false). Set before any instance exists; read under the plug-in lock.
+  struct LineTestHooks {
+    // Called after every allocation and growth of the line's storage and every clear of
+    // the line with the positions from ... to - 1 that hold no sample written since the
+    // last clear (of the storage, or of the line's length at a clear): a test fills them
+    // with NaN, so that a read of any of them shows in the output.
+    void (*fillUnwritten)(double* line, int from, int to);
+    // True: blocks leave out ZeroUnwrittenReads (to show that the tests catch its absence).
+    bool skipUnwrittenZeroing;
+  };
+  static LineTestHooks sLineTestHooks;
+
   // Engine state, for tests and diagnostics (lock held).
   int LineLength() const { return lineLength; }
   bool HasLine() const { return lineLength > 0; }

@@ -3,10 +3,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <typeinfo>
 
 #include "graphics/IControl.h"
 #include "graphics/bitmap_control.h"
+#include "graphics/editor_caches.h"
 #include "graphics/editable_text_control.h"
 #include "plug/IPlugBase.h"
 #include "raster/bitmap.h"
@@ -470,9 +472,13 @@ bool IGraphics::CopyPictureBgra(unsigned char* bgra, long long size) {
   }
   MarkAllControlsDirty();
   const IRECT everything(0, 0, width, height);
-  // Its answer only says whether the picture reached a window; without one it is false,
-  // while the draw bitmap is complete either way.
-  RenderArea(&everything);
+  {
+    // Other instances' editors may be drawing with the same fonts on their own threads.
+    std::lock_guard<std::mutex> drawing(EditorDrawingMutex());
+    // Its answer only says whether the picture reached a window; without one it is false,
+    // while the draw bitmap is complete either way.
+    RenderArea(&everything);
+  }
 
   unsigned char* out = bgra;
   const RasterPixel* pixels = bitmap->PixelData();

@@ -112,6 +112,8 @@ class IGraphics : public IPlugEditor {
   int LayoutHeight() const { return mHeight; }
   // Every control marked dirty, the whole editor painted into the draw bitmap and copied
   // out (see IPlugEditor). False as well when the draw bitmap could not follow the size.
+  // Takes the editor mutex, then for the painting the process-wide drawing lock
+  // (EditorDrawingMutex), which other instances' editor threads hold while they draw.
   bool CopyPictureBgra(unsigned char* bgra, long long size) override;
   // The same at another scale (0: the current one), drawn into a bitmap of its own; an
   // open window is redrawn afterwards. Plug-in lock held.

@@ -181,3 +181,8 @@ int FontCache::EntryCount() {
   MutexGuard guard(&mMutex);
   return mEntries.Count();
 }
+
+std::mutex& EditorDrawingMutex() {
+  static std::mutex mutex;
+  return mutex;
+}

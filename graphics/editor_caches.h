@@ -8,6 +8,8 @@
 // both), so two instances never load the same image twice.
 #pragma once
 
+#include <mutex>
+
 #include "base/heap_buf.h"
 #include "base/mutex.h"
 #include "graphics/graphics_types.h"
@@ -110,3 +112,12 @@ class FontCache {
   WDL_Mutex mMutex;
   WDL_TypedBuf<Entry> mEntries;
 };
+
+// The process-wide drawing lock. The fonts handed out by the font cache are shared, and
+// drawing text fills their glyph caches and the raster library's process-wide scratch
+// bitmaps, which have no lock of their own: whoever draws an editor while another may draw
+// one on another thread holds this lock for the drawing. An editor's own thread only ever
+// tries it (graphics/x11); a host call that draws the editor itself (CopyPictureBgra) takes
+// it last, after the plug-in lock and its editor's mutex. Its holders never wait for any
+// other lock, so waiting for it always ends.
+std::mutex& EditorDrawingMutex();

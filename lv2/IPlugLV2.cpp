@@ -57,6 +57,14 @@ int MaxBlockLengthOption(const LV2_Feature* const* features, LV2_URID_Map* map) 
   return 0;
 }
 
+// The value in a control port's buffer. The host owns the buffer and may write it on its
+// own thread while a save reads it: the load is atomic (relaxed), so that it never tears.
+double LoadPortValue(const float* port) {
+  float value = 0.f;
+  __atomic_load(port, &value, __ATOMIC_RELAXED);
+  return static_cast<double>(value);
+}
+
 }  // namespace
 
 IPlugLV2::IPlugLV2(const Lv2HostLink* link, int paramCount, const char* channelIoSpec,
@@ -71,7 +79,6 @@ IPlugLV2::IPlugLV2(const Lv2HostLink* link, int paramCount, const char* channelI
       mAudioIn{nullptr, nullptr},
       mAudioOut{nullptr, nullptr},
       mControlIn(nullptr),
-      mParamPorts(),
       mLastPort(),
       mTempo(0.0),
       mSpeed(0.0),
@@ -80,6 +87,7 @@ IPlugLV2::IPlugLV2(const Lv2HostLink* link, int paramCount, const char* channelI
       mBeatUnit(0),
       mPortsPrimed(false),
       mUi{nullptr, nullptr, nullptr} {
+  for (std::atomic<const float*>& port : mParamPorts) port.store(nullptr, std::memory_order_relaxed);
   if (link) {
     if (link->sampleRate > 0.0 && std::isfinite(link->sampleRate)) SetSampleRate(link->sampleRate);
     if (const LV2_Feature* map = FindFeature(link->features, LV2_URID__map)) {
@@ -111,7 +119,7 @@ void IPlugLV2::PrimeLastPortValues() {
   }
 }
 
-IPlugLV2::~IPlugLV2() { mStateChunk.Clear(); }
+IPlugLV2::~IPlugLV2() {}
 
 void IPlugLV2::MapUrids(const char* pluginUri) {
   LV2_URID_Map_Handle h = mMap->handle;
@@ -145,7 +153,7 @@ void IPlugLV2::ConnectPort(uint32_t port, void* data) {
   if (port < kPortFirstParam) return;
   const uint32_t index = port - kPortFirstParam;
   if (index < static_cast<uint32_t>(ParamCount()) && index < static_cast<uint32_t>(kMaxLv2Params)) {
-    mParamPorts[index] = static_cast<const float*>(data);
+    mParamPorts[index].store(static_cast<const float*>(data), std::memory_order_release);
   }
 }
 
@@ -205,15 +213,24 @@ void IPlugLV2::ReadTransport() {
   }
 }
 
+bool IPlugLV2::PendingPortValue(int index, double* plain) const {
+  if (index < 0 || index >= kMaxLv2Params) return false;
+  const float* port = mParamPorts[index].load(std::memory_order_acquire);
+  if (!port) return false;
+  const double value = LoadPortValue(port);
+  if (!std::isfinite(value) || value == mLastPort[index]) return false;
+  *plain = value;
+  return true;
+}
+
 void IPlugLV2::ApplyControlPorts() {
   PrimeLastPortValues();
   const int count = ParamCount() < kMaxLv2Params ? ParamCount() : kMaxLv2Params;
   for (int i = 0; i < count; ++i) {
-    if (!mParamPorts[i]) continue;
-    const double plain = static_cast<double>(*mParamPorts[i]);
     // A port value is applied once, when it changes, exactly as one automation event of a
     // VST 2.4 host (same normalized value, same crossfade start).
-    if (!std::isfinite(plain) || plain == mLastPort[i]) continue;
+    double plain = 0.0;
+    if (!PendingPortValue(i, &plain)) continue;
     mLastPort[i] = plain;
     IParam* param = ParamAt(i);
     if (param) SetParamFromHost(i, param->ToNormalized(plain));
@@ -308,14 +325,37 @@ void IPlugLV2::ReceivePortValue(uint32_t port, float plain) {
 
 LV2_State_Status IPlugLV2::SaveState(LV2_State_Store_Function store, LV2_State_Handle handle) {
   if (!store || !mMap) return LV2_STATE_ERR_NO_FEATURE;
-  MutexGuard guard(PluginLock());
-  // Port values the host set since the last run (a host may save before it ever runs
-  // the plug-in) are part of what it saves.
-  ApplyControlPorts();
-  if (!SaveStateChunk(false, mStateChunk)) return LV2_STATE_ERR_UNKNOWN;
-  const int32_t program = CurrentPreset();
+  // Sized before the lock is taken (the parameter count never changes after construction).
+  WDL_TypedBuf<double> values;
+  const int count = ParamCount();
+  values.SetCount(count);
+  if (values.Count() != count) return LV2_STATE_ERR_UNKNOWN;
+  int32_t program = 0;
+  {
+    // The snapshot: a copy of values, nothing else, so that a block waits no longer than
+    // for any other exchange. Port values the host set since the last run (a host may
+    // save before it ever runs the plug-in) are part of what it saves, as the values the
+    // next run will apply; the parameters themselves are left to that run.
+    MutexGuard guard(PluginLock());
+    PrimeLastPortValues();
+    for (int i = 0; i < count; ++i) {
+      const IParam* param = ParamAt(i);
+      double plain = 0.0;
+      values.Items()[i] = PendingPortValue(i, &plain)
+                              ? param->FromNormalized(param->ToNormalized(plain))
+                              : param->current;
+    }
+    program = CurrentPreset();
+  }
+  // The same layout as the base's program chunk (WriteState): the header, then one double
+  // per parameter; RestoreState accepts exactly that.
+  StateChunk chunk;
+  if (!chunk.ResetChunkWithHeader()) return LV2_STATE_ERR_UNKNOWN;
+  for (int i = 0; i < count; ++i) {
+    if (!chunk.AppendDouble(values.Items()[i])) return LV2_STATE_ERR_UNKNOWN;
+  }
   LV2_State_Status status =
-      store(handle, mUrid.stateChunk, mStateChunk.Data(), static_cast<size_t>(mStateChunk.Size()),
+      store(handle, mUrid.stateChunk, chunk.Data(), static_cast<size_t>(chunk.Size()),
             mUrid.atomChunk, LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
   if (status != LV2_STATE_SUCCESS) return status;
   return store(handle, mUrid.stateProgram, &program, sizeof(program), mUrid.atomInt,
@@ -341,7 +381,8 @@ bool IPlugLV2::IsWellFormedProgram(const StateChunk& chunk) const {
 LV2_State_Status IPlugLV2::RestoreState(LV2_State_Retrieve_Function retrieve,
                                         LV2_State_Handle handle) {
   if (!retrieve || !mMap) return LV2_STATE_ERR_NO_FEATURE;
-  MutexGuard guard(PluginLock());
+  // Everything is retrieved, copied and checked without the plug-in lock: retrieve() is the
+  // host's, and the check reads only what construction fixed.
   size_t size = 0;
   uint32_t type = 0;
   uint32_t flags = 0;
@@ -366,13 +407,13 @@ LV2_State_Status IPlugLV2::RestoreState(LV2_State_Retrieve_Function retrieve,
   if (!incoming.AppendBytes(data, static_cast<int>(size))) return LV2_STATE_ERR_UNKNOWN;
   if (!IsWellFormedProgram(incoming)) return LV2_STATE_ERR_UNKNOWN;
 
+  // Applied in one step. The restored values stand while the control ports hold what was
+  // last applied; a port the host set to another value (hosts restore their own copy of
+  // every port as well) is applied on the next run and wins.
+  MutexGuard guard(PluginLock());
   PrimeLastPortValues();
   currentPreset = program;
-  if (!LoadStateChunk(false, incoming)) return LV2_STATE_ERR_UNKNOWN;
-  // The restored values stand while the control ports hold what was last applied; a port
-  // the host set to another value (hosts restore their own copy of every port as well)
-  // is applied on the next run and wins.
-  return LV2_STATE_SUCCESS;
+  return LoadStateChunk(false, incoming) ? LV2_STATE_SUCCESS : LV2_STATE_ERR_UNKNOWN;
 }
 
 // ---------------------------------------------------------------------------------------

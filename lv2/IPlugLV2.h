@@ -7,10 +7,14 @@
 //
 // Threading. An LV2 host calls an instance from two classes of threads: the audio class
 // (run, connect_port) and the instantiation class (instantiate, activate, deactivate,
-// cleanup, the state extension). Run and the state calls take the plug-in lock (the
-// recursive mutex of the base) for their whole run; connect_port only stores a pointer
-// (the host never calls it while run runs). The host-facing overrides are documented
-// where declared.
+// cleanup); the state extension's save and restore may run at the same time as either
+// audio-class call. Run and the instantiation calls take the plug-in lock (the recursive
+// mutex of the base) for their whole run. Save and restore hold it only to take a snapshot
+// or to apply what they read, and never call the host with it held, so that a slow
+// store() or retrieve() never keeps a block waiting. connect_port takes no lock: the
+// parameter ports' pointers are atomics, stored with release and loaded with acquire, so a
+// save on another thread sees either the old or the new buffer, each fully set up. The
+// host-facing overrides are documented where declared.
 //
 // An instance serving the LV2 UI (AttachUiHost) is reached from the host's UI thread and
 // from the editor's own thread. The host's UI functions (write, touch) may be called only
@@ -20,6 +24,7 @@
 // waits for that thread, sees every call there.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "lv2/lv2_ports.h"
@@ -64,7 +69,8 @@ class IPlugLV2 : public IPlugBase {
   // True when the host gave urid:map (the one required feature).
   bool Ready() const { return mMap != nullptr; }
 
-  // Audio class. Stores the port's buffer; unknown ports are ignored.
+  // Audio class, no lock. Stores the port's buffer (a parameter port's with release, see
+  // the top of this file); unknown ports are ignored.
   void ConnectPort(uint32_t port, void* data);
   // Instantiation class; takes the lock. Everything heard so far is forgotten (the effect's
   // ClearHistory: the echoes start over as in a fresh instance, without allocating), the
@@ -79,13 +85,20 @@ class IPlugLV2 : public IPlugBase {
   // host automation, then processes frames samples.
   void Run(uint32_t frames);
 
-  // Instantiation class; take the lock. The program chunk (the same bytes as the VST 2.4
-  // program chunk, after control ports changed since the last run were applied) and the
-  // current program index.
+  // State extension: any thread, also while run() runs. The program chunk (the same bytes
+  // as the VST 2.4 program chunk: the header and one double per parameter) and the current
+  // program index. The values are what the next block plays: the parameters, with each
+  // control port the host set since the last run (a finite value other than the last one
+  // applied) in place of its parameter. They are copied under the plug-in lock, which is
+  // then released before the chunk is built and store() is called; nothing is applied to
+  // the parameters (the next run does that, as for any port change).
   LV2_State_Status SaveState(LV2_State_Store_Function store, LV2_State_Handle handle);
-  // Restores nothing and fails when a key is missing, of the wrong type, or when the
-  // chunk is not exactly one header and one finite in-range double per parameter. A
-  // control port the host sets to another value than last applied wins on the next run.
+  // State extension: any thread, also while run() runs. Everything is retrieved and checked
+  // without the lock; then, under the lock in one step, the program index and the values
+  // are applied. Restores nothing and fails when a key is missing, of the wrong type, or
+  // when the chunk is not exactly one header and one finite in-range double per
+  // parameter. A control port the host sets to another value than last applied wins on
+  // the next run.
   LV2_State_Status RestoreState(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle);
 
   // UI thread, before the editor opens. From then on this instance serves an LV2 UI: its
@@ -141,15 +154,21 @@ class IPlugLV2 : public IPlugBase {
   void ApplyControlPorts();
   // Lock held. Once: the last applied port values become the parameters' values.
   void PrimeLastPortValues();
-  // Lock held. True when chunk is a complete program chunk of this plug-in.
+  // Any thread, no lock needed: reads only what construction fixed (the parameter count
+  // and ranges). True when chunk is a complete program chunk of this plug-in.
   bool IsWellFormedProgram(const StateChunk& chunk) const;
+  // Lock held. The plain value parameter index's control port holds when the host set it
+  // since the last run (finite and other than the last value applied); false otherwise.
+  bool PendingPortValue(int index, double* plain) const;
 
   LV2_URID_Map* mMap;
   Urids mUrid;
   float* mAudioIn[2];
   float* mAudioOut[2];
   const void* mControlIn;
-  const float* mParamPorts[kMaxLv2Params];
+  // Written by connect_port (release), read by run and save (acquire).
+  std::atomic<const float*> mParamPorts[kMaxLv2Params];
+  // Lock held: the plain value of each port as last applied.
   double mLastPort[kMaxLv2Params];
   double mTempo;
   double mSpeed;
@@ -160,5 +179,4 @@ class IPlugLV2 : public IPlugBase {
   Lv2UiLink mUi;
   // The host's UI thread only: the queue DeliverUiEdits swaps in and empties.
   HostEditQueue mUiOutbox;
-  StateChunk mStateChunk;
 };

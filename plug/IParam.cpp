@@ -87,16 +87,21 @@ bool IParam::AddDisplayText(int value, const char* text) {
 }
 
 void IParam::SetFromNormalized(double x) {
-  if (!std::isfinite(x)) return;
+  const double v = FromNormalized(x);
+  if (!std::isnan(v)) current = v;
+}
+
+double IParam::FromNormalized(double x) const {
+  if (!std::isfinite(x)) return std::nan("");
   double v = std::pow(x, curve) * (highest - lowest) + lowest;
   if (kind != KindDouble && stepSize > 0.0 && std::isfinite(stepSize)) {
     v = std::floor(v / stepSize + 0.5) * stepSize;
   }
-  if (std::isnan(v)) return;
+  if (std::isnan(v)) return v;
   // A normalized value outside 0 ... 1 from a host must not leave the range: list
   // parameters index tables with their value.
   if (v < lowest) v = lowest;
-  current = v < highest ? v : highest;
+  return v < highest ? v : highest;
 }
 
 double IParam::ToNormalized(double v) const {

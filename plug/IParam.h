@@ -44,6 +44,9 @@ class IParam {
   // --- Use (caller holds the plug-in lock where threads meet) ---
   // Sets `current` from a normalized value; a non-finite x leaves the parameter unchanged.
   void SetFromNormalized(double x);
+  // The real value SetFromNormalized would store for x (curve, step, range), without
+  // storing it; NaN for a non-finite x.
+  double FromNormalized(double x) const;
   // Normalized value of a real value, clamped into 0 ... 1 (NaN gives 0).
   double ToNormalized(double v) const;
   double NormalizedValue() const { return ToNormalized(current); }
@@ -83,6 +86,10 @@ class IParam {
   double NormalizedFromText(const char* text) const;
 
  private:
+  // The real value of a normalized one, rounded to the step and clamped into the range;
+  // false (*real untouched) when x is not finite or gives no number.
+  bool RealFromNormalized(double x, double* real) const;
+
   int kind;
 
  public:

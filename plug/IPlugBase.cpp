@@ -488,7 +488,7 @@ bool IPlugBase::RecallPreset(int index) {
   } else {
     char name[PresetSlot::kMaxNameLength + 1];
     NextUserPresetName(name, sizeof(name));
-    slot->state.Clear();
+    slot->state.Rewind();
     ok = WriteState(slot->state);
     if (ok) {
       slot->filled = true;
@@ -507,7 +507,9 @@ bool IPlugBase::RecallPreset(int index) {
 void IPlugBase::CaptureIntoCurrentPreset(const char* name) {
   PresetSlot* slot = presets.ItemAt(currentPreset);
   if (!slot) return;
-  slot->state.Clear();
+  // The slot keeps its storage: a program change (a format may make it on the audio
+  // thread) then rewrites it without allocating.
+  slot->state.Rewind();
   // A captured slot holds values, so it counts as filled: recalling it later must load
   // them, not overwrite them under a "user preset" name.
   slot->filled = WriteState(slot->state);

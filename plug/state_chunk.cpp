@@ -63,6 +63,8 @@ bool StateChunk::AppendBytes(const void* data, int n) {
 
 void StateChunk::Clear() { m_hb.SetByteSize(0, true); }
 
+void StateChunk::Rewind() { m_hb.SetByteSize(0, false); }
+
 bool StateChunk::ResetChunkWithHeader() {
   Clear();
   return AppendWord(kChunkMagic) && AppendWord(kChunkVersion);

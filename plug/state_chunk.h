@@ -35,6 +35,9 @@ class StateChunk {
 
   // Byte size 0, releasing the block.
   void Clear();
+  // Byte size 0, keeping the block: writing the same amount again allocates nothing (a
+  // preset slot rewritten on the audio thread).
+  void Rewind();
   // Clear, then the magic and version words.
   bool ResetChunkWithHeader();
   // Sets the byte size to n (negative acts as 0; the block may shrink); bytes beyond the

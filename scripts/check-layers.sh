@@ -11,8 +11,10 @@
 #   resources      -                         (generator/: a developer tool, also raster)
 #   vst            base plug                 (the only layer that knows VST 2.4)
 #   lv2            base plug                 (the only layer that knows LV2)
+#   vst3           base plug                 (the only plug-in layer that knows VST 3)
+#   clap           base plug                 (the only layer that knows CLAP)
 #   effect         every layer above
-#   tools          base raster vst
+#   tools          base raster vst vst3 clap (clap: the binary interface header only)
 #   tests, bench   anything
 #
 #   scripts/check-layers.sh [source root]
@@ -20,7 +22,7 @@ set -euo pipefail
 root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
 cd "$root"
 
-files=$(for dir in base raster plug graphics resources vst lv2 effect tools; do
+files=$(for dir in base raster plug graphics resources vst lv2 vst3 clap effect tools; do
           if [ -d "$dir" ]; then find "$dir" -type f \( -name '*.h' -o -name '*.cpp' \); fi
         done | sort)
 [ -n "$files" ] || { echo "check-layers: no sources under $root" >&2; exit 1; }
@@ -42,8 +44,10 @@ awk '
     allowed["resources/generator"] = "resources/ raster/"
     allowed["vst"] = "base/ plug/"
     allowed["lv2"] = "base/ plug/"
-    allowed["effect"] = "base/ raster/ plug/ graphics/ graphics/x11/ graphics/win/ resources/ vst/ lv2/"
-    allowed["tools"] = "base/ raster/ vst/"
+    allowed["vst3"] = "base/ plug/"
+    allowed["clap"] = "base/ plug/"
+    allowed["effect"] = "base/ raster/ plug/ graphics/ graphics/x11/ graphics/win/ resources/ vst/ lv2/ vst3/ clap/"
+    allowed["tools"] = "base/ raster/ vst/ vst3/ clap/clap_abi.h"
   }
   function layer_of(file) {
     if (file ~ /^graphics\/(x11|win)\//) return substr(file, 1, index(substr(file, 10), "/") + 8)

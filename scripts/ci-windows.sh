@@ -5,8 +5,9 @@
 #   scripts/ci-windows.sh
 # Environment:
 #   WIN_BUILD_DIR    Windows build directory (default build-win)
-#   LINUX_BUILD_DIR  Linux build directory whose Quelora2.so and quelora_render_host are
-#                    built (configured if missing) for the audio comparison (default build)
+#   LINUX_BUILD_DIR  Linux build directory whose Quelora2.so, quelora_render_host,
+#                    quelora_vst3_render_host and quelora_clap_render_host are built
+#                    (configured if missing) for the audio comparisons (default build)
 #   WINEPREFIX       wine prefix (default /tmp/wine-quelora-ci)
 #   JOBS             parallel build jobs (default 2)
 # Expects the packages of scripts/install-deps.sh.
@@ -43,7 +44,8 @@ step "Linux reference module ($LINUX_BUILD_DIR)"
 # The reference host is a test target: turned on also in a build/ that scripts/demo.sh
 # configured without tests.
 cmake -S . -B "$LINUX_BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DQUELORA_BUILD_TESTS=ON >/dev/null
-cmake --build "$LINUX_BUILD_DIR" --target Quelora2 quelora_render_host -j"$JOBS" >/dev/null
+cmake --build "$LINUX_BUILD_DIR" --target Quelora2 quelora_render_host quelora_vst3_render_host \
+  quelora_clap_render_host -j"$JOBS" >/dev/null
 done_step "Linux reference build"
 
 step "Windows configure ($WIN_BUILD_DIR)"
@@ -55,7 +57,8 @@ done_step "configure"
 
 step "Windows build"
 cmake --build "$WIN_BUILD_DIR" -j"$JOBS" >/dev/null
-ls -l "$WIN_BUILD_DIR/Quelora 2_x64.dll" >&2
+ls -l "$WIN_BUILD_DIR/Quelora 2_x64.dll" "$WIN_BUILD_DIR/Quelora2.vst3/Contents/x86_64-win/Quelora2.vst3" \
+  "$WIN_BUILD_DIR/Quelora2.clap" >&2
 done_step "build"
 
 step "Windows tests (ctest under wine)"

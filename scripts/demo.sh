@@ -25,7 +25,8 @@ echo "== Building Release in build/"
 # Tests and benchmarks need the packages scripts/test.sh installs; it switches them on.
 quiet "configuring" cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUELORA_BUILD_TESTS=OFF \
   -DQUELORA_BUILD_BENCH=OFF
-quiet "building" cmake --build build -j"$(nproc)" --target Quelora2 Quelora2_lv2 quelora-host
+quiet "building" cmake --build build -j"$(nproc)" --target Quelora2 Quelora2_lv2 Quelora2_vst3 \
+  Quelora2_clap quelora-host
 
 echo "== build/quelora-host info build/Quelora2.so"
 build/quelora-host info build/Quelora2.so
@@ -36,9 +37,11 @@ quiet "drawing the editor" build/quelora-host screenshot build/Quelora2.so build
 
 cat <<TEXT
 == Done
-Plug-in:   build/Quelora2.so (VST 2.4), build/Quelora2.lv2 (LV2)
+Plug-in:   build/Quelora2.so (VST 2.4), build/Quelora2.lv2 (LV2), build/Quelora2.vst3 (VST 3),
+           build/Quelora2.clap (CLAP)
 Audio:     build/demo-classic-delay.wav (demo phrase through "Classic Delay", 120 BPM)
 Picture:   build/editor.png (the editor, drawn off-screen)
-Install:   cmake --install build    (Quelora2.so into ~/.vst, Quelora2.lv2 into ~/.lv2)
+Install:   cmake --install build    (Quelora2.so into ~/.vst, Quelora2.lv2 into ~/.lv2,
+                                     Quelora2.vst3 into ~/.vst3, Quelora2.clap into ~/.clap)
 Editor:    build/quelora-host edit build/Quelora2.so    (opens it in a window)
 TEXT

@@ -32,9 +32,11 @@ fuzz_dict() {
   case "$1" in
     fuzz_chunks | fuzz_chunk_roundtrip) echo tests/fuzz/dict/chunks.dict ;;
     fuzz_dispatcher | fuzz_hostile_host) echo tests/fuzz/dict/vst.dict ;;
+    fuzz_vst3) echo tests/fuzz/dict/vst3.dict ;;
     fuzz_param_text) echo tests/fuzz/dict/param_text.dict ;;
     fuzz_png) echo tests/fuzz/dict/png.dict ;;
     fuzz_text) echo tests/fuzz/dict/text.dict ;;
+    fuzz_clap) echo tests/fuzz/dict/clap.dict ;;
     *) echo "" ;;
   esac
 }
@@ -42,6 +44,8 @@ fuzz_dict() {
 fuzz_seed_corpora() {
   "$FUZZ_BUILD"/tests/vst/vst_fuzz_seeds tests/fuzz/corpus
   "$FUZZ_BUILD"/tests/raster/raster_fuzz_seeds tests/fuzz/corpus
+  "$FUZZ_BUILD"/tests/vst3/vst3_fuzz_seeds tests/fuzz/corpus
+  "$FUZZ_BUILD"/tests/clap/clap_fuzz_seeds tests/fuzz/corpus
 }
 
 # The coverage libFuzzer reports on its INITED (start) and DONE (end) lines: "cov/ft".

@@ -4,8 +4,8 @@
 # are already installed are not fetched again. Run as root (or with sudo available).
 set -euo pipefail
 
-# What building the plug-ins, quelora-host and the demo needs (scripts/demo.sh installs only
-# these: --build-only).
+# What building the plug-ins, quelora-host, the demo and the Debian package needs
+# (scripts/demo.sh and scripts/package-deb.sh install only these: --build-only).
 BUILD_PACKAGES=(
   build-essential cmake pkg-config
   # libraries of the plug-in and its tools
@@ -15,6 +15,9 @@ BUILD_PACKAGES=(
   libsndfile1-dev
   # LV2: headers and spec bundles (lv2-dev), lilv for quelora-host
   lv2-dev liblilv-dev
+  # the Debian package (scripts/package-deb.sh): CPack's Debian generator finds the ELF
+  # files to hand to dpkg-shlibdeps (dpkg-dev) with file(1); a minimal root has neither
+  file dpkg-dev
 )
 # What the tests, benchmarks, fuzzers and the Windows build add (scripts/test.sh, CI).
 TEST_PACKAGES=(
@@ -24,10 +27,9 @@ TEST_PACKAGES=(
   # the editor tests' synthetic input
   libxtst-dev
   # Windows DLL: mingw-w64 cross compiler (posix threads), static zlib, wine for its tests,
-  # dpkg-dev for fetching libpng's source package (scripts/build-libpng-mingw.sh, and
-  # scripts/build-libpng-fuzz.sh for the fuzz build) and for the Debian package's
-  # dependencies (dpkg-shlibdeps)
-  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 dpkg-dev
+  # dpkg-dev (above) also fetches libpng's source package (scripts/build-libpng-mingw.sh,
+  # and scripts/build-libpng-fuzz.sh for the fuzz build)
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64
   # X server for the editor tests (xrdb loads a desktop's scale into its resources), and a
   # real host's plug-in scanner
   xvfb xauth x11-utils x11-xserver-utils

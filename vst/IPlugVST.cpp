@@ -174,22 +174,30 @@ void IPlugVST::HostTimeSignature(int* numerator, int* denominator) {
   }
 }
 
-int IPlugVST::HostIdentity() {
-  if (hostCode == -1) {
-    char name[256];
-    name[0] = '\0';
-    CallHost(audioMasterGetProductString, 0, 0, name);
-    name[sizeof(name) - 1] = '\0';  // a host that fills the whole buffer stays bounded
-    int version = 0;
-    if (name[0]) {
-      // The host reports major * 10000 + minor * 100 + patch; we keep 0xMMmmpp.
-      const long long v = static_cast<long long>(CallHost(audioMasterGetVendorVersion));
-      if (v > 0 && v < 0x7FFFFFFFLL / 8) {
-        version = static_cast<int>(v + (v % 10000) / 100 * 156 + v / 10000 * 55536);
-      }
-    }
-    RecordHost(name, version);
+void IPlugVST::AskHostIdentity() {
+  {
+    MutexGuard guard(PluginLock());
+    if (hostCode != -1) return;
   }
+  char name[256];
+  name[0] = '\0';
+  CallHost(audioMasterGetProductString, 0, 0, name);
+  name[sizeof(name) - 1] = '\0';  // a host that fills the whole buffer stays bounded
+  int version = 0;
+  if (name[0]) {
+    // The host reports major * 10000 + minor * 100 + patch; we keep 0xMMmmpp.
+    const long long v = static_cast<long long>(CallHost(audioMasterGetVendorVersion));
+    if (v > 0 && v < 0x7FFFFFFFLL / 8) {
+      version = static_cast<int>(v + (v % 10000) / 100 * 156 + v / 10000 * 55536);
+    }
+  }
+  MutexGuard guard(PluginLock());
+  if (hostCode == -1) RecordHost(name, version);
+}
+
+int IPlugVST::HostIdentity() {
+  // effOpen asked before it took the lock; only a caller that comes first asks here.
+  if (hostCode == -1) AskHostIdentity();
   return hostCode;
 }
 
@@ -302,8 +310,8 @@ template <class Process>
 void IPlugVST::RunHostBlock(AEffect* effect, VstInt32 frames, Process process) {
   IPlugVST* plug = FromAEffect(effect);
   if (!plug || frames < 0) return;
-  MutexGuard guard(plug->PluginLock());
   plug->RequestMidiWhileProcessing();
+  MutexGuard guard(plug->PluginLock());
   if (frames == 0) {
     RunEmptyBlock(plug);
     return;
@@ -350,6 +358,11 @@ VstIntPtr IPlugVST::OnHostOpcode(AEffect* effect, VstInt32 opcode, VstInt32 inde
   }
   // Opcodes that do part of their work before taking the plug-in lock (or need none).
   switch (opcode) {
+    case effOpen:
+      // The host's name and version, asked before the lock is taken; the rest of the
+      // opening runs under it.
+      plug->AskHostIdentity();
+      break;
     case effSetChunk:
       return ptr ? plug->SetChunk(index == 0, ptr, value) : 0;
     case effEditIdle:

@@ -82,8 +82,12 @@ class IPlugVST : public IPlugBase {
   double HostTempo() override;
   // Audio or UI thread, lock held. 0/0 when the host gives none.
   void HostTimeSignature(int* numerator, int* denominator) override;
-  // UI thread, lock held. Asks the host's name and version once.
+  // UI thread, lock held. The host's name and version as AskHostIdentity recorded them
+  // (asked then, should nothing have asked yet).
   int HostIdentity() override;
+  // UI thread (effOpen, before the dispatcher takes the lock); takes the lock only to read
+  // and record. Asks the host's name and version once, without the lock held.
+  void AskHostIdentity();
   // UI thread, lock held. Editor rectangle = (0, 0, editor height, editor width). When the
   // size of an open editor changed (its scale did), the host is asked to follow with
   // audioMasterSizeWindow, if it says it can ("sizeWindow"): after the plug-in lock is
@@ -107,7 +111,8 @@ class IPlugVST : public IPlugBase {
 
   // --- Static callbacks placed in the AEffect record ---
   // UI thread; takes the plug-in lock for the whole call (effClose releases it first;
-  // effSetChunk copies the host's bytes before taking it; effEditIdle needs none).
+  // effOpen asks the host's identity before taking it; effSetChunk copies the host's bytes
+  // before taking it; effEditIdle needs none).
   static VstIntPtr OnHostOpcode(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                                 void* ptr, float opt);
   // UI or audio thread (automation); takes the lock.
@@ -154,7 +159,8 @@ class IPlugVST : public IPlugBase {
                      float opt = 0.f);
   // The host's time record filtered by flags, or null.
   const VstTimeInfo* HostTimeInfo(VstInt32 filter);
-  // Audio thread, lock held. Asks the host for MIDI when the plug-in uses it.
+  // Audio thread, before the block takes the lock. Asks the host for MIDI when the plug-in
+  // uses it (the MIDI mode never changes after construction).
   void RequestMidiWhileProcessing();
   // Audio thread: what the three processing calls share — the plug-in lock for the whole
   // call, the MIDI request, and 0-frame calls (per-block work only). process(plug) binds

@@ -5,6 +5,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "graphics/editor_caches.h"
+
 
 namespace x11 {
 
@@ -13,10 +15,7 @@ namespace {
 const int kRetryMs = 2;
 }  // namespace
 
-std::mutex& EditorWorkMutex() {
-  static std::mutex mutex;
-  return mutex;
-}
+std::mutex& EditorWorkMutex() { return EditorDrawingMutex(); }
 
 X11EditorThread::X11EditorThread()
     : mThread(),

@@ -24,8 +24,9 @@
 
 namespace x11 {
 
-// The process-wide editor-work lock (see above). Anyone who draws with the shared caches
-// outside an editor thread takes it too.
+// The process-wide editor-work lock (see above): the editor core's drawing lock
+// (EditorDrawingMutex, graphics/editor_caches.h), which anyone who draws with the shared
+// caches outside an editor thread takes too (the off-screen picture call does).
 std::mutex& EditorWorkMutex();
 
 class X11EditorThread {

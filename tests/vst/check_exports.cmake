@@ -1,5 +1,9 @@
-# A cmake -P script, run by the test vst_module_exports.
-# Fails unless the module's defined dynamic symbols are exactly VSTPluginMain and main.
+# A cmake -P script, run by the tests vst_module_exports and clap_module_exports.
+# Fails unless the module's defined dynamic symbols are exactly EXPECTED (a sorted list;
+# default: VSTPluginMain and main).
+if(NOT DEFINED EXPECTED)
+  set(EXPECTED "VSTPluginMain;main")
+endif()
 execute_process(COMMAND ${NM} -D --defined-only ${MODULE}
                 OUTPUT_VARIABLE out RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
@@ -12,7 +16,7 @@ foreach(line IN LISTS lines)
   list(APPEND names "${name}")
 endforeach()
 list(SORT names)
-if(NOT names STREQUAL "VSTPluginMain;main")
+if(NOT names STREQUAL "${EXPECTED}")
   message(FATAL_ERROR "unexpected exports: ${names}")
 endif()
 message(STATUS "exports: ${names}")

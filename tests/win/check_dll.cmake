@@ -1,7 +1,12 @@
-# Checks the Windows plug-in DLL with objdump -p: its exports are exactly VSTPluginMain and
-# main, and it imports only DLLs that every Windows system has.
-#   cmake -DOBJDUMP=<x86_64-w64-mingw32-objdump> -DDLL=<Quelora 2_x64.dll> -P check_dll.cmake
+# Checks a Windows plug-in DLL with objdump -p: its exports are exactly EXPORTS (default
+# VSTPluginMain and main, the VST 2.4 DLL's), and it imports only DLLs that every Windows
+# system has.
+#   cmake -DOBJDUMP=<x86_64-w64-mingw32-objdump> -DDLL=<Quelora 2_x64.dll> [-DEXPORTS=a;b]
+#         -P check_dll.cmake
 cmake_minimum_required(VERSION 3.18)
+if(NOT DEFINED EXPORTS)
+  set(EXPORTS "VSTPluginMain;main")
+endif()
 if(NOT EXISTS "${DLL}")
   message(FATAL_ERROR "no DLL at ${DLL}")
 endif()
@@ -43,7 +48,7 @@ foreach(_line IN LISTS _export_lines)
   list(APPEND _exports ${_name})
 endforeach()
 list(SORT _exports)
-if(NOT _exports STREQUAL "VSTPluginMain;main")
-  message(FATAL_ERROR "exports are '${_exports}', expected exactly VSTPluginMain and main")
+if(NOT _exports STREQUAL "${EXPORTS}")
+  message(FATAL_ERROR "exports are '${_exports}', expected exactly '${EXPORTS}'")
 endif()
 message(STATUS "exports: ${_exports}; imports: ${_imports}")

@@ -5,6 +5,8 @@
 #include "tools/host/host_context.h"
 #include "tools/host/lv2_plugin.h"
 #include "tools/host/plugin_module.h"
+#include "tools/host/vst3_commands.h"
+#include "tools/host/vst3_host.h"
 
 namespace {
 
@@ -71,6 +73,8 @@ std::string FlagsText(VstInt32 flags) {
 
 Status RunInfo(const Options& options, std::FILE* out) {
   if (IsLv2Bundle(options.plugin)) return RunLv2Info(options, out);
+  if (IsClapModule(options.plugin)) return RunClapInfo(options, out);
+  if (IsVst3Bundle(options.plugin)) return RunVst3Info(options, out);
   HostContext context;
   PluginModule plugin;
   Status loaded = plugin.Load(options.plugin, &context);

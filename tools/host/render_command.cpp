@@ -11,6 +11,8 @@
 #include "tools/host/host_context.h"
 #include "tools/host/lv2_plugin.h"
 #include "tools/host/plugin_module.h"
+#include "tools/host/vst3_commands.h"
+#include "tools/host/vst3_host.h"
 #include "tools/host/plugin_settings.h"
 #include "tools/host/progress_bar.h"
 
@@ -41,6 +43,8 @@ Status LoadRenderSource(const Options& options, AudioData* source) {
 
 Status RunRender(const Options& options, std::FILE* out) {
   if (IsLv2Bundle(options.plugin)) return RunLv2Render(options, out);
+  if (IsClapModule(options.plugin)) return RunClapRender(options, out);
+  if (IsVst3Bundle(options.plugin)) return RunVst3Render(options, out);
   HostContext context;
   PluginModule plugin;
   Status status = plugin.Load(options.plugin, &context);

@@ -1,0 +1,58 @@
+# A cmake -P script, run by the test vst3_bundle: the Linux bundle's layout, the module's
+# exports (exactly GetPluginFactory, ModuleEntry and ModuleExit), and its moduleinfo.json
+# (valid JSON with the factory's words, equal to the committed copy the Windows bundle
+# carries).
+#   cmake -DNM=nm -DBUNDLE=.../Quelora2.vst3 -DCOMMITTED=effect/vst3_moduleinfo.json -P ...
+cmake_minimum_required(VERSION 3.19)
+set(_module ${BUNDLE}/Contents/x86_64-linux/Quelora2.so)
+set(_info ${BUNDLE}/Contents/Resources/moduleinfo.json)
+foreach(_file ${_module} ${_info})
+  if(NOT EXISTS ${_file})
+    message(FATAL_ERROR "missing ${_file}")
+  endif()
+endforeach()
+file(GLOB_RECURSE _all RELATIVE ${BUNDLE} ${BUNDLE}/*)
+list(SORT _all)
+if(NOT _all STREQUAL "Contents/Resources/moduleinfo.json;Contents/x86_64-linux/Quelora2.so")
+  message(FATAL_ERROR "unexpected bundle contents: ${_all}")
+endif()
+
+execute_process(COMMAND ${NM} -D --defined-only ${_module} OUTPUT_VARIABLE _out RESULT_VARIABLE _rc)
+if(NOT _rc EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${_module}")
+endif()
+string(REGEX MATCHALL "[^\n]+" _lines "${_out}")
+set(_names "")
+foreach(_line IN LISTS _lines)
+  string(REGEX REPLACE "^.* ([^ ]+)$" "\\1" _name "${_line}")
+  list(APPEND _names "${_name}")
+endforeach()
+list(SORT _names)
+if(NOT _names STREQUAL "GetPluginFactory;ModuleEntry;ModuleExit")
+  message(FATAL_ERROR "unexpected exports: ${_names}")
+endif()
+
+file(READ ${_info} _json)
+file(READ ${COMMITTED} _committed)
+if(NOT _json STREQUAL _committed)
+  message(FATAL_ERROR "${_info} differs from ${COMMITTED}: copy the generated file over the "
+                      "committed one (the Windows bundle carries the committed copy)")
+endif()
+string(JSON _name GET "${_json}" Name)
+string(JSON _vendor GET "${_json}" "Factory Info" Vendor)
+string(JSON _classes LENGTH "${_json}" Classes)
+string(JSON _cid GET "${_json}" Classes 0 CID)
+string(JSON _category GET "${_json}" Classes 0 Category)
+string(JSON _class GET "${_json}" Classes 0 Name)
+string(JSON _sub0 GET "${_json}" Classes 0 "Sub Categories" 0)
+string(JSON _sub1 GET "${_json}" Classes 0 "Sub Categories" 1)
+if(NOT _name STREQUAL "Quelora2" OR NOT _vendor STREQUAL "Obvik" OR NOT _classes EQUAL 1 OR
+   NOT _cid MATCHES "^[0-9A-F]+$" OR NOT _category STREQUAL "Audio Module Class" OR
+   NOT _class STREQUAL "Quelora 2" OR NOT _sub0 STREQUAL "Fx" OR NOT _sub1 STREQUAL "Delay")
+  message(FATAL_ERROR "moduleinfo.json: ${_name} ${_vendor} ${_classes} ${_cid} ${_category} ${_class} ${_sub0}|${_sub1}")
+endif()
+string(LENGTH "${_cid}" _cid_length)
+if(NOT _cid_length EQUAL 32)
+  message(FATAL_ERROR "class ID ${_cid} is not 32 hex digits")
+endif()
+message(STATUS "bundle: ${_all}; exports: ${_names}; class ${_cid}")
