@@ -18,15 +18,19 @@ double ProcessCpuSeconds() {
          (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
 }
 
-// An open editor that has nothing to draw for 10 seconds.
+// An open editor that has nothing to draw for 10 seconds, at a scale (percent).
 void BM_IdleEditorCpu(benchmark::State& state) {
-  X11TestHost host;
+  X11TestHost host(1200, 500, 0, 0);
   if (!host.Ok()) {
     state.SkipWithError("no X server");
     return;
   }
   TestPlug plug;
   IGraphicsX11* editor = AttachQueloraLayout(&plug);
+  {
+    MutexGuard guard(plug.PluginLock());
+    editor->SetHostScale(state.range(0) / 100.0);
+  }
   LockedOpen(&plug, host.ParentHandle());
   WaitUntil([&] { return LockedClean(editor); });
   SleepMs(200);
@@ -39,7 +43,7 @@ void BM_IdleEditorCpu(benchmark::State& state) {
   }
   LockedClose(&plug);
 }
-BENCHMARK(BM_IdleEditorCpu)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_IdleEditorCpu)->Arg(100)->Arg(200)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Renders every control of the layout into the draw bitmap and shows all of it, the way a
 // tick with everything dirty does.

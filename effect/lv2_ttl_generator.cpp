@@ -18,6 +18,7 @@ const char* const kPrefixes =
     "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
     "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
     "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
+    "@prefix opts: <http://lv2plug.in/ns/ext/options#> .\n"
     "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
     "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
     "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
@@ -130,10 +131,12 @@ std::string PluginTtl(VSTCLASS& plug) {
        " ;\n    lv2:symbol \"control\" ;\n    lv2:name \"Control\"\n  ]";
   for (int i = 0; i < plug.ParamCount(); ++i) s += " ,\n" + ControlPort(*plug.ParamAt(i), i);
   s += " .\n\n";
-  // The editor, embedded in the host's window; it needs nothing else from the host.
+  // The editor, embedded in the host's window; it needs nothing else from the host. It
+  // takes the host's scale factor from its options and reports its size through ui:resize.
   s += "<" + std::string(kLv2UiUri) + ">\n  a ui:X11UI ;\n  ui:binary <" + kLv2BinaryName +
        "> ;\n  lv2:requiredFeature ui:parent , ui:idleInterface ;\n"
-       "  lv2:optionalFeature ui:touch ;\n"
+       "  lv2:optionalFeature ui:touch , ui:resize , opts:options , urid:map ;\n"
+       "  opts:supportedOption ui:scaleFactor ;\n"
        "  lv2:extensionData ui:idleInterface .\n";
   return s;
 }

@@ -13,6 +13,10 @@
 #include <cstring>
 #include <new>
 
+#include <lv2/atom/atom.h>
+#include <lv2/options/options.h>
+#include <lv2/urid/urid.h>
+
 #include "base/mutex.h"
 #include "effect/lv2_identity.h"
 #include "effect/quelora2.h"
@@ -34,6 +38,25 @@ bool HasUiFeature(const LV2_Feature* const* features, const char* uri) {
     if (features[i]->URI && std::strcmp(features[i]->URI, uri) == 0) return true;
   }
   return false;
+}
+
+// The host's ui:scaleFactor among the options it gives the UI (a float, mapped through the
+// host's urid:map), or 0 when it gives none.
+float HostScaleFactor(const LV2_Feature* const* features) {
+  const auto* options =
+      static_cast<const LV2_Options_Option*>(FindUiFeature(features, LV2_OPTIONS__options));
+  const auto* map = static_cast<const LV2_URID_Map*>(FindUiFeature(features, LV2_URID__map));
+  if (!options || !map || !map->map) return 0.f;
+  const LV2_URID scaleFactor = map->map(map->handle, LV2_UI__scaleFactor);
+  const LV2_URID atomFloat = map->map(map->handle, LV2_ATOM__Float);
+  for (const LV2_Options_Option* o = options; o->key; ++o) {
+    if (o->key == scaleFactor && o->type == atomFloat && o->size == sizeof(float) && o->value) {
+      float scale = 0.f;
+      std::memcpy(&scale, o->value, sizeof(scale));
+      return scale;
+    }
+  }
+  return 0.f;
 }
 
 VSTCLASS* FromUiHandle(LV2UI_Handle handle) {
@@ -58,15 +81,23 @@ LV2UI_Handle InstantiateUi(const LV2UI_Descriptor* descriptor, const char* plugi
   if (!plug) return nullptr;
   const auto* touch = static_cast<const LV2UI_Touch*>(FindUiFeature(features, LV2_UI__touch));
   plug->AttachUiHost({write, controller, touch});
+  int width = 0, height = 0;
   {
     MutexGuard pluginGuard(plug->PluginLock());
     IGraphics* editor = EditorOf(plug);
+    // The host's scale comes before the window opens, so it opens at that size.
+    if (editor) editor->SetHostScale(HostScaleFactor(features));
     if (!editor || !plug->OpenEditor(parent) || !editor->GetNativeWindow()) {
       delete plug;
       return nullptr;
     }
     *widget = editor->GetNativeWindow();
+    width = editor->Width();
+    height = editor->Height();
   }
+  // The host learns the size the scale gave, outside the plug-in lock.
+  const auto* resize = static_cast<const LV2UI_Resize*>(FindUiFeature(features, LV2_UI__resize));
+  if (resize && resize->ui_resize) resize->ui_resize(resize->handle, width, height);
   return static_cast<IPlugLV2*>(plug);
 }
 

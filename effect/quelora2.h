@@ -38,7 +38,8 @@ enum EPositionMode : uint16_t {
 constexpr int kNumNoteValues = 25;
 constexpr int kNumPresets = 24;
 
-// The editor: a fixed-size bitmap panel.
+// The editor: a bitmap panel of this size in layout units (pixels at 1x; the editor draws
+// it at its scale factor, see graphics/IGraphics.h).
 constexpr int kEditorWidth = 550;
 constexpr int kEditorHeight = 209;
 // Clicking the logo opens the plug-in's page; when no browser takes it, the maker's home.

@@ -1,6 +1,8 @@
 #include "graphics/IGraphics.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <typeinfo>
 
@@ -35,7 +37,15 @@ IGraphics::IGraphics(IPlugBase* owner, int width, int height, int frameRate)
       mStrict(true),
       mLastClickRight(false),
       mShowControlBounds(false),
-      mOutsideLock(false) {}
+      mOutsideLock(false),
+      mScale(1.0),
+      mHostScale(0.0),
+      mUserScale(UserScaleFromEnvironment()),
+      mDesktopScale(0.0) {
+  // Nothing is drawn or attached yet: the scale is just taken.
+  const double scale = UsableScale(mUserScale);
+  if (scale > 0.0) mScale = scale;
+}
 
 IGraphics::~IGraphics() {
   mControls.DeleteAllItems();
@@ -69,7 +79,7 @@ void IGraphics::SetBackgroundImage(int resourceId, const char* fileName) {
 }
 
 void IGraphics::PrepareDrawing() {
-  if (!mDrawBitmap) mDrawBitmap = new LICE_SysBitmap(mWidth, mHeight);
+  if (!mDrawBitmap) mDrawBitmap = new LICE_SysBitmap(Width(), Height());
   if (!mTmpBitmap) mTmpBitmap = new LICE_MemBitmap(0, 0, 4);
 }
 
@@ -217,7 +227,7 @@ bool IGraphics::CollectDirtyArea(IRECT* out) {
   for (int i = 0; i < mControls.ItemCount(); ++i) {
     IControl* control = mControls.ItemAt(i);
     if (control->NeedsRedraw()) {
-      *out = out->Union(control->Rect());
+      *out = out->Union(ToPixels(control->Rect()));
       dirty = true;
     }
   }
@@ -228,17 +238,19 @@ bool IGraphics::RenderArea(const IRECT* r) {
   const int count = mControls.ItemCount();
   if (count == 0 || !r) return true;
 
+  // r is in pixels; the controls that overlap it are found in units.
+  const IRECT area = ToUnitsCovering(*r);
   if (mStrict) {
     mDrawRECT = *r;
     for (int i = 0; i < count; ++i) {
       IControl* control = mControls.ItemAt(i);
-      if (!control->IsHidden() && control->Rect().Overlaps(*r)) control->Paint(this);
+      if (!control->IsHidden() && control->Rect().Overlaps(area)) control->Paint(this);
     }
     for (int i = 0; i < count; ++i) mControls.ItemAt(i)->MarkDrawn();
   } else {
     IControl* background = mControls.ItemAt(0);
     if (background->NeedsRedraw()) {
-      mDrawRECT = background->Rect();
+      mDrawRECT = ToPixels(background->Rect());
       for (int i = 0; i < count; ++i) {
         IControl* control = mControls.ItemAt(i);
         if (i == 0 || !control->IsHidden()) control->Paint(this);
@@ -248,11 +260,11 @@ bool IGraphics::RenderArea(const IRECT* r) {
       for (int i = 1; i < count; ++i) {
         IControl* dirty = mControls.ItemAt(i);
         if (!dirty->NeedsRedraw()) continue;
-        mDrawRECT = dirty->Rect();
+        mDrawRECT = ToPixels(dirty->Rect());
         for (int j = 0; j < count; ++j) {
           IControl* control = mControls.ItemAt(j);
           if (control->IsHidden()) continue;
-          if (j == i || control->Rect().Overlaps(mDrawRECT)) control->Paint(this);
+          if (j == i || control->Rect().Overlaps(dirty->Rect())) control->Paint(this);
         }
         dirty->MarkDrawn();
       }
@@ -266,7 +278,7 @@ bool IGraphics::RenderArea(const IRECT* r) {
 void IGraphics::DrawControlBounds() {
   const RasterPixel outline = MakeRasterPixel(255, 255, 0, 0);
   for (int i = 1; i < mControls.ItemCount(); ++i) {
-    const IRECT& r = mControls.ItemAt(i)->Rect();
+    const IRECT r = ToPixels(mControls.ItemAt(i)->Rect());
     DrawLineSegment(mDrawBitmap, r.L, r.T, r.R, r.T, outline, 1.0f, kBlendCopy, false);
     DrawLineSegment(mDrawBitmap, r.R, r.T, r.R, r.B, outline, 1.0f, kBlendCopy, false);
     DrawLineSegment(mDrawBitmap, r.R, r.B, r.L, r.B, outline, 1.0f, kBlendCopy, false);
@@ -295,6 +307,8 @@ int IGraphics::ControlIndexAt(int x, int y) const {
 }
 
 void IGraphics::MousePressed(int x, int y, const IMouseMod* mod) {
+  x = ToUnits(x);
+  y = ToUnits(y);
   const IMouseMod none;
   if (!mod) mod = &none;
   mMouseCapture = -1;
@@ -312,6 +326,8 @@ void IGraphics::MousePressed(int x, int y, const IMouseMod* mod) {
 }
 
 void IGraphics::MouseReleased(int x, int y, const IMouseMod* mod) {
+  x = ToUnits(x);
+  y = ToUnits(y);
   const IMouseMod none;
   if (!mod) mod = &none;
   IControl* control = HitControl(x, y, nullptr);
@@ -325,6 +341,8 @@ void IGraphics::MouseReleased(int x, int y, const IMouseMod* mod) {
 }
 
 void IGraphics::MouseDragged(int x, int y, const IMouseMod* mod) {
+  x = ToUnits(x);
+  y = ToUnits(y);
   const IMouseMod none;
   if (!mod) mod = &none;
   IControl* control = mControls.ItemAt(mMouseCapture);
@@ -338,6 +356,8 @@ void IGraphics::MouseDragged(int x, int y, const IMouseMod* mod) {
 }
 
 bool IGraphics::MouseDoubleClicked(int x, int y, const IMouseMod* mod) {
+  x = ToUnits(x);
+  y = ToUnits(y);
   const IMouseMod none;
   if (!mod) mod = &none;
   mMouseCapture = -1;
@@ -359,6 +379,8 @@ bool IGraphics::MouseDoubleClicked(int x, int y, const IMouseMod* mod) {
 }
 
 void IGraphics::MouseWheeled(int x, int y, const IMouseMod* mod, int notches) {
+  x = ToUnits(x);
+  y = ToUnits(y);
   const IMouseMod none;
   if (!mod) mod = &none;
   IControl* control = HitControl(x, y, nullptr);
@@ -371,6 +393,8 @@ void IGraphics::MouseWheeled(int x, int y, const IMouseMod* mod, int notches) {
 
 bool IGraphics::MouseHovered(int x, int y, const IMouseMod* mod) {
   if (!mHandleMouseOver) return false;
+  x = ToUnits(x);
+  y = ToUnits(y);
   const IMouseMod none;
   if (!mod) mod = &none;
   int index;
@@ -392,6 +416,8 @@ void IGraphics::MouseLeftEditor() {
 }
 
 void IGraphics::KeyPressed(int x, int y, EditorKeyCode key) {
+  x = ToUnits(x);
+  y = ToUnits(y);
   IControl* control = HitControl(x, y, nullptr);
   if (control) control->HandleKey(x, y, key);
 }
@@ -470,6 +496,109 @@ bool IGraphics::CopyPictureBgra(unsigned char* bgra, long long size) {
     }
   }
   return true;
+}
+
+bool IGraphics::PictureSize(double scale, int* width, int* height) const {
+  const double s = scale == 0.0 ? mScale : UsableScale(scale);
+  if (s <= 0.0) return false;
+  if (width) *width = static_cast<int>(std::floor(mWidth * s + 0.5));
+  if (height) *height = static_cast<int>(std::floor(mHeight * s + 0.5));
+  return true;
+}
+
+bool IGraphics::CopyScaledPictureBgra(double scale, unsigned char* bgra, long long size) {
+  const double s = scale == 0.0 ? mScale : UsableScale(scale);
+  if (s <= 0.0) return false;
+  if (s == mScale) return CopyPictureBgra(bgra, size);
+  int width = 0, height = 0;
+  PictureSize(s, &width, &height);
+  if (!bgra || size != static_cast<long long>(width) * height * 4) return false;
+  // The editor is drawn at that scale into a bitmap of its own, under the editor mutex (an
+  // open window's thread is between passes), then everything goes back as it was and the
+  // window redraws.
+  MutexGuard editorGuard(EditorMutex());
+  const double shown = mScale;
+  LICE_SysBitmap* windowBitmap = mDrawBitmap;
+  mScale = s;
+  mDrawBitmap = new LICE_SysBitmap(width, height);
+  const bool ok = CopyPictureBgra(bgra, size);
+  delete mDrawBitmap;
+  mDrawBitmap = windowBitmap;
+  mScale = shown;
+  MarkAllControlsDirty();
+  return ok;
+}
+
+// ---------------------------------------------------------------------------------------
+// Scale.
+
+double IGraphics::UsableScale(double scale) {
+  if (!std::isfinite(scale) || scale <= 0.0) return 0.0;
+  if (scale < kMinScale) scale = kMinScale;
+  if (scale > kMaxScale) scale = kMaxScale;
+  // Hundredths: a host's 1.4999 is 1.5, and the images made for a scale are shared by
+  // every editor at that scale.
+  return std::floor(scale * 100.0 + 0.5) / 100.0;
+}
+
+double IGraphics::UserScaleFromEnvironment() {
+  const char* text = std::getenv("QUELORA_UI_SCALE");
+  if (!text || !text[0]) return 0.0;
+  char* end = nullptr;
+  const double value = std::strtod(text, &end);
+  if (end == text) return 0.0;
+  while (*end == ' ') ++end;
+  // "150%" reads as 1.5.
+  if (*end == '%') return UsableScale(value / 100.0);
+  return *end ? 0.0 : UsableScale(value);
+}
+
+void IGraphics::SetHostScale(double scale) {
+  const double s = UsableScale(scale);
+  if (s <= 0.0) return;
+  mHostScale = s;
+  UpdateScale(true);
+}
+
+void IGraphics::SetDesktopScale(double scale, bool notify) {
+  mDesktopScale = UsableScale(scale);
+  mUserScale = UserScaleFromEnvironment();
+  UpdateScale(notify);
+}
+
+void IGraphics::UpdateScale(bool notify) {
+  double s = mHostScale > 0.0 ? mHostScale : (mUserScale > 0.0 ? mUserScale : mDesktopScale);
+  if (s <= 0.0) s = 1.0;
+  {
+    MutexGuard editorGuard(EditorMutex());
+    if (s == mScale) return;
+    mScale = s;
+    if (mDrawBitmap) mDrawBitmap->SetSize(Width(), Height());
+    MarkAllControlsDirty();
+    ScaleChanged();
+  }
+  if (notify && mPlug) mPlug->RefreshEditorRect();
+}
+
+int IGraphics::ToPixels(int units) const {
+  if (mScale == 1.0) return units;
+  return static_cast<int>(std::floor(units * mScale + 0.5));
+}
+
+IRECT IGraphics::ToPixels(const IRECT& r) const {
+  if (mScale == 1.0 || r.Empty()) return r;
+  return IRECT(ToPixels(r.L), ToPixels(r.T), ToPixels(r.R), ToPixels(r.B));
+}
+
+int IGraphics::ToUnits(int pixel) const {
+  if (mScale == 1.0) return pixel;
+  return static_cast<int>(std::floor((pixel + 0.5) / mScale));
+}
+
+IRECT IGraphics::ToUnitsCovering(const IRECT& r) const {
+  if (mScale == 1.0 || r.Empty()) return r;
+  return IRECT(static_cast<int>(std::floor(r.L / mScale)), static_cast<int>(std::floor(r.T / mScale)),
+               static_cast<int>(std::ceil(r.R / mScale)), static_cast<int>(std::ceil(r.B / mScale)));
 }
 
 IGraphics* EditorOf(const IPlugBase* plug) {

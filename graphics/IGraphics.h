@@ -24,6 +24,29 @@
 // The image and font caches (FetchBitmap, CutOutBitmap, FontForText) take their own cache
 // mutex for every lookup and insertion, because several plug-in instances in one process
 // share them.
+//
+// Scale. The editor draws at a scale factor S (1 to 3): its window and draw bitmap are
+// round(width S) x round(height S) pixels, while the controls keep their layout in units
+// of the 1x editor. A unit coordinate u lands on pixel floor(u S + 1/2) (ToPixels), so
+// every rectangle of the layout has its place in pixels; mouse positions come back as
+// floor((pixel + 1/2) / S) (ToUnits), which visits every unit a 1x drag visits, so the
+// same physical movement in units gives the same values and the same host edits at any
+// scale. Images come from the artwork set drawn for the scale (an image fetched as id,
+// "dir/name.png" has its 1.5x set under id + kArtworkSetIdStep, "dir/name@1.5x.png", and
+// its 2x set under id + 2 kArtworkSetIdStep, "dir/name@2x.png"); a scale between sets
+// uses the next larger set reduced with a good filter (ResampleBlit), above 2x the 2x set
+// enlarged, and an image without sets its 1x image enlarged. Text is rendered by the font
+// engine at S times its size; rectangles and fills are mapped as above. At S = 1 every
+// primitive takes exactly the path it took before scaling existed.
+//
+// S is the first of: the host's scale (SetHostScale, from a format's scale call), the
+// user's (environment variable QUELORA_UI_SCALE, read when the editor is made and when
+// its window opens), the desktop's (SetDesktopScale, from the platform: X11's Xft.dpi /
+// 96 or GDK_SCALE, Windows' monitor DPI / 96); else 1. It is kept in hundredths. It is
+// written with the plug-in lock and the editor mutex held (so either one suffices to
+// read it); a change while a window is open redraws everything at the new size, lets
+// the platform resize its window (ScaleChanged) and tells the plug-in
+// (IPlugBase::RefreshEditorRect, plug-in lock held, editor mutex not held).
 #pragma once
 
 #include <atomic>
@@ -46,6 +69,11 @@ class LICE_SysBitmap;
 
 class IGraphics : public IPlugEditor {
  public:
+  // The scales the editor draws at, and the id distance of the artwork sets (see above).
+  static constexpr double kMinScale = 1.0;
+  static constexpr double kMaxScale = 3.0;
+  static constexpr int kArtworkSetIdStep = 50;
+
   // Constructing thread. frameRate <= 0 selects 24 frames per second. Creates no bitmap.
   IGraphics(IPlugBase* owner, int width, int height, int frameRate);
 
@@ -76,13 +104,41 @@ class IGraphics : public IPlugEditor {
   void PushParamValueToControls(int paramIndex, double value, bool isNormalized) override;
   void MarkAllControlsDirty();
   int FrameRate() const override { return mFPS; }
-  int Width() const override { return mWidth; }
-  int Height() const override { return mHeight; }
+  // The editor's size in pixels at its scale (the window's size).
+  int Width() const override { return ToPixels(mWidth); }
+  int Height() const override { return ToPixels(mHeight); }
+  // The size in units of the layout (the 1x size).
+  int LayoutWidth() const { return mWidth; }
+  int LayoutHeight() const { return mHeight; }
   // Every control marked dirty, the whole editor painted into the draw bitmap and copied
   // out (see IPlugEditor). False as well when the draw bitmap could not follow the size.
   // Takes the editor mutex, then for the painting the process-wide drawing lock
   // (EditorDrawingMutex), which other instances' editor threads hold while they draw.
   bool CopyPictureBgra(unsigned char* bgra, long long size) override;
+  // The same at another scale (0: the current one), drawn into a bitmap of its own; an
+  // open window is redrawn afterwards. Plug-in lock held.
+  bool PictureSize(double scale, int* width, int* height) const override;
+  bool CopyScaledPictureBgra(double scale, unsigned char* bgra, long long size) override;
+
+  // ---------------------------------------------------------------------------------
+  // Scale (see the top of this file).
+
+  // The scale the editor draws at now.
+  double Scale() const { return mScale; }
+  // The host's scale factor; non-finite or non-positive values are ignored, others
+  // clamped to 1 ... 3. Plug-in lock held.
+  void SetHostScale(double scale) override;
+  // A scale as the editor uses it: clamped to 1 ... 3, in hundredths; 0 for values that
+  // are no scale (not finite, not positive).
+  static double UsableScale(double scale);
+  // QUELORA_UI_SCALE as a usable scale, 0 when it is not set or not a number.
+  static double UserScaleFromEnvironment();
+  // Layout units <-> pixels at the current scale.
+  int ToPixels(int units) const;
+  IRECT ToPixels(const IRECT& units) const;
+  int ToUnits(int pixel) const;
+  // The smallest unit rectangle covering a pixel rectangle.
+  IRECT ToUnitsCovering(const IRECT& pixels) const;
 
   // ---------------------------------------------------------------------------------
   // The exchange with the plug-in (see the top of this file).
@@ -134,6 +190,7 @@ class IGraphics : public IPlugEditor {
   // Paints the controls overlapping *r into the draw bitmap and presents it.
   bool RenderArea(const IRECT* r);
 
+  // Mouse and key positions are in pixels of the window; the editor maps them to units.
   void MousePressed(int x, int y, const IMouseMod* mod);
   void MouseReleased(int x, int y, const IMouseMod* mod);
   void MouseDragged(int x, int y, const IMouseMod* mod);
@@ -147,14 +204,14 @@ class IGraphics : public IPlugEditor {
   // An in-place entry closed with new text for control (bound to param, or null).
   void CommitEnteredText(IControl* control, IParam* param, const char* text);
 
-  // Index of the control that receives the mouse at (x, y): the captured one, else the
-  // topmost visible, enabled control containing the point; -1 when none.
+  // Index of the control that receives the mouse at (x, y) (units): the captured one, else
+  // the topmost visible, enabled control containing the point; -1 when none.
   int ControlIndexAt(int x, int y) const;
 
   // ---------------------------------------------------------------------------------
   // Drawing primitives for the controls (user-interface thread, inside RenderArea). All
-  // draw into the draw bitmap; blits clip to the draw area. A null blend means copy with
-  // source alpha at full weight.
+  // take units and draw into the draw bitmap at the editor's scale; blits clip to the draw
+  // area. A null blend means copy with source alpha at full weight.
 
   bool BlitBitmap(const IBitmap* bitmap, const IRECT* dest, int srcX, int srcY,
                   const IChannelBlend* blend);
@@ -232,6 +289,22 @@ class IGraphics : public IPlugEditor {
   virtual LICE_IBitmap* LoadImageResource(int resourceId, const char* fileName) = 0;
 
  protected:
+  // Platform: the desktop's scale (0: none known), plug-in lock held (or the constructing
+  // thread, with notify false: the owner is not told, the editor is not attached yet).
+  // Also reads QUELORA_UI_SCALE again. Changes the scale when it decides it.
+  void SetDesktopScale(double scale, bool notify = true);
+  // Platform: the scale changed (plug-in lock and editor mutex held); the draw bitmap has
+  // its new size and every control is dirty. An open window is resized by the platform.
+  virtual void ScaleChanged() {}
+  // The part (in 1x pixels) of an image at the current scale: from the artwork set, cut
+  // or filtered, cached process-wide for up to BitmapCache::kMaxScales scales. Null when
+  // the image has no pixels. *temporary: made for this draw only (a scale beyond those
+  // kept); the caller deletes it after drawing.
+  LICE_IBitmap* ScaledImage(const IBitmap* bitmap, const IRECT& part, bool* temporary);
+  // Blits part of an image at the current scale: the part's image placed with its top-left
+  // at (originX, originY) in units, clipped to dest (units) and the draw area.
+  bool BlitScaledPart(const IBitmap* bitmap, const IRECT& part, const IRECT& dest, int originX,
+                      int originY, const IChannelBlend* blend);
   void DrawControlBounds();
   IControl* HitControl(int x, int y, int* index) const;
   // Platform: switched on while its window does the work outside the plug-in lock, off
@@ -240,6 +313,9 @@ class IGraphics : public IPlugEditor {
   // Platform, when it closes: sends queued edits (flush) or drops them. Plug-in lock held,
   // no editor work running.
   void SettleQueuedEdits(bool flush);
+  // Works out the scale from its sources; a change takes the editor mutex and ends in
+  // ScaleChanged and, with notify, the owner's RefreshEditorRect. Plug-in lock held.
+  void UpdateScale(bool notify);
 
   WDL_Mutex mMutex;
   WDL_PtrList<IControl> mControls;
@@ -260,6 +336,11 @@ class IGraphics : public IPlugEditor {
   bool mShowControlBounds;
   EditorExchange mExchange;
   std::atomic<bool> mOutsideLock;
+  // The scale and where it comes from (0: that source says nothing).
+  double mScale;
+  double mHostScale;
+  double mUserScale;
+  double mDesktopScale;
 };
 
 // The editor attached to plug, or null (the plug-in base knows it only as an IPlugEditor;

@@ -14,15 +14,17 @@ BitmapCache& BitmapCache::Instance() {
 
 BitmapCache::~BitmapCache() {
   Entry* e = mEntries.Items();
-  for (int i = mEntries.Count() - 1; i >= 0; --i) delete e[i].bitmap;
+  for (int i = mEntries.Count() - 1; i >= 0; --i) {
+    if (e[i].owned) delete e[i].bitmap;
+  }
   mEntries.SetCount(0);
 }
 
 bool BitmapCache::Find(int id, LICE_IBitmap** bitmap) const {
   const Entry* e = mEntries.Items();
   for (int i = 0; i < mEntries.Count(); ++i) {
-    // Cut-outs are found by their source and rectangle only.
-    if (e[i].id == id && !e[i].source) {
+    // Cut-outs and scaled variants are found by their source and rectangle only.
+    if (e[i].id == id && id != kCutOutId && id != kScaledId) {
       if (bitmap) *bitmap = e[i].bitmap;
       return true;
     }
@@ -38,7 +40,7 @@ LICE_IBitmap* BitmapCache::FindCutOut(const LICE_IBitmap* source, const IRECT& r
   return nullptr;
 }
 
-bool BitmapCache::Add(int id, LICE_IBitmap* bitmap) {
+bool BitmapCache::Add(int id, LICE_IBitmap* bitmap, const char* name) {
   const int n = mEntries.Count();
   mEntries.SetCount(n + 1);
   if (mEntries.Count() != n + 1) return false;
@@ -47,16 +49,91 @@ bool BitmapCache::Add(int id, LICE_IBitmap* bitmap) {
   e.bitmap = bitmap;
   e.source = nullptr;
   e.rect = IRECT();
+  e.scaleKey = 0;
+  e.owned = true;
+  std::memset(e.name, 0, sizeof(e.name));
+  if (name) std::strncpy(e.name, name, sizeof(e.name) - 1);
   return true;
 }
 
-bool BitmapCache::AddCutOut(const LICE_IBitmap* source, const IRECT& rect, LICE_IBitmap* bitmap) {
+bool BitmapCache::AddCutOut(LICE_IBitmap* source, const IRECT& rect, LICE_IBitmap* bitmap) {
   const int n = mEntries.Count();
   if (!Add(kCutOutId, bitmap)) return false;
   Entry& e = mEntries.Items()[n];
   e.source = source;
   e.rect = rect;
   return true;
+}
+
+bool BitmapCache::FindImageOf(const LICE_IBitmap* bitmap, int* id, const char** name) const {
+  if (!bitmap) return false;
+  const Entry* e = mEntries.Items();
+  for (int i = 0; i < mEntries.Count(); ++i) {
+    if (e[i].bitmap == bitmap && e[i].id != kCutOutId && e[i].id != kScaledId) {
+      if (id) *id = e[i].id;
+      if (name) *name = e[i].name;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool BitmapCache::FindCutOutOrigin(const LICE_IBitmap* bitmap, LICE_IBitmap** source,
+                                   IRECT* rect) const {
+  if (!bitmap) return false;
+  const Entry* e = mEntries.Items();
+  for (int i = 0; i < mEntries.Count(); ++i) {
+    if (e[i].id == kCutOutId && e[i].bitmap == bitmap) {
+      if (source) *source = e[i].source;
+      if (rect) *rect = e[i].rect;
+      return true;
+    }
+  }
+  return false;
+}
+
+LICE_IBitmap* BitmapCache::FindScaled(const LICE_IBitmap* source, const IRECT& rect,
+                                      int scaleKey) const {
+  const Entry* e = mEntries.Items();
+  for (int i = 0; i < mEntries.Count(); ++i) {
+    if (e[i].id == kScaledId && e[i].source == source && e[i].scaleKey == scaleKey &&
+        e[i].rect == rect) {
+      return e[i].bitmap;
+    }
+  }
+  return nullptr;
+}
+
+bool BitmapCache::AddScaled(LICE_IBitmap* source, const IRECT& rect, int scaleKey,
+                            LICE_IBitmap* bitmap, bool owned) {
+  const int n = mEntries.Count();
+  if (!Add(kScaledId, bitmap)) return false;
+  Entry& e = mEntries.Items()[n];
+  e.source = source;
+  e.rect = rect;
+  e.scaleKey = scaleKey;
+  e.owned = owned;
+  return true;
+}
+
+bool BitmapCache::HasScale(int scaleKey) const {
+  const Entry* e = mEntries.Items();
+  for (int i = 0; i < mEntries.Count(); ++i) {
+    if (e[i].id == kScaledId && e[i].scaleKey == scaleKey) return true;
+  }
+  return false;
+}
+
+int BitmapCache::ScaleCount() const {
+  const Entry* e = mEntries.Items();
+  int count = 0;
+  for (int i = 0; i < mEntries.Count(); ++i) {
+    if (e[i].id != kScaledId) continue;
+    bool seen = false;
+    for (int j = 0; j < i && !seen; ++j) seen = e[j].id == kScaledId && e[j].scaleKey == e[i].scaleKey;
+    count += !seen;
+  }
+  return count;
 }
 
 int BitmapCache::EntryCount() {

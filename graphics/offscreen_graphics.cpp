@@ -32,7 +32,7 @@ bool IGraphicsOffscreen::RenderDirty() {
 bool IGraphicsOffscreen::RenderAll() {
   if (!mDrawBitmap) return false;
   MarkAllControlsDirty();
-  const IRECT all(0, 0, mWidth, mHeight);
+  const IRECT all(0, 0, Width(), Height());
   return RenderArea(&all);
 }
 
@@ -44,7 +44,7 @@ bool IGraphicsOffscreen::PresentToScreen(const IRECT* r) {
 
 void IGraphicsOffscreen::ChangeEditorSize(int width, int height) {
   IGraphics::ChangeEditorSize(width, height);
-  if (mDrawBitmap) mDrawBitmap->SetSize(width, height);
+  if (mDrawBitmap) mDrawBitmap->SetSize(Width(), Height());
 }
 
 void IGraphicsOffscreen::BeginParamValueEntry(IControl* control, IParam* param) {

@@ -24,6 +24,8 @@ class IGraphicsOffscreen : public IGraphics {
   ~IGraphicsOffscreen() override;
 
   void SetImageLoader(ImageLoader loader) { mLoader = std::move(loader); }
+  // Stands in for the desktop's scale a platform window would find (plug-in lock held).
+  void SetDesktopScaleForTesting(double scale) { SetDesktopScale(scale); }
 
   // One redraw-timer tick: advances the gesture-end countdown (calling the owner's
   // FlushPendingParamEdit when it runs out) and, once drawing is prepared, renders the

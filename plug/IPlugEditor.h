@@ -21,6 +21,7 @@ class IPlugEditor {
   virtual int FrameRate() const = 0;
   // Creates the bitmaps the editor draws into (attach, and before an off-screen picture).
   virtual void PrepareDrawing() = 0;
+  // The editor's size in pixels (at its scale factor).
   virtual int Width() const = 0;
   virtual int Height() const = 0;
 
@@ -35,6 +36,17 @@ class IPlugEditor {
   // exactly Width() x Height() x 4): rows top first, four bytes per pixel in the order
   // B, G, R, A. False (bgra untouched) for a null buffer or a size that does not match.
   virtual bool CopyPictureBgra(unsigned char* bgra, long long size) = 0;
+  // The same picture drawn at a scale factor (0: the editor's current scale), whatever the
+  // scale the editor shows at; its size first. Base: only the current scale.
+  virtual bool PictureSize(double scale, int* width, int* height) const {
+    if (scale != 0.0) return false;
+    if (width) *width = Width();
+    if (height) *height = Height();
+    return true;
+  }
+  virtual bool CopyScaledPictureBgra(double scale, unsigned char* bgra, long long size) {
+    return scale == 0.0 && CopyPictureBgra(bgra, size);
+  }
 
   // --- An editor driven by the host's run loop (a VST 3 frame's run loop, CLAP's timer
   // and file-descriptor support on Linux) instead of by a thread of its own. Platforms
@@ -57,6 +69,7 @@ class IPlugEditor {
 
   // The scale factor the host asks for (1 = 100 %), from the format's scale call; any
   // thread with the plug-in lock held. Values outside what the editor supports are
-  // clamped by it. Base: ignored.
+  // clamped by it; Width and Height follow, and a change while the editor is open resizes
+  // it and calls the owner's RefreshEditorRect. Base: ignored.
   virtual void SetHostScale(double scale) { (void)scale; }
 };

@@ -1,6 +1,7 @@
-// Pixel operations of the raster library: blend blit, rotate-and-scale blit, rectangle
-// fill, line, smoothing. All arithmetic is integer or 16.16 fixed point on 8-bit
-// channels. Every operation does nothing for a null bitmap or one without pixels.
+// Pixel operations of the raster library: blend blit, rotate-and-scale blit, resampling,
+// rectangle fill, line, smoothing. All arithmetic is integer or 16.16 fixed point on 8-bit
+// channels, except resampling's filter (float; it prepares images, it does not draw
+// frames). Every operation does nothing for a null bitmap or one without pixels.
 //
 // Threading: none inside; callers draw into a bitmap from one thread at a time.
 #pragma once
@@ -39,6 +40,13 @@ void RotateScaleBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
                      float srcx, float srcy, float srcw, float srch, float angle,
                      bool clipToSourceRect, float alpha, int mode, float rotCentreX,
                      float rotCentreY);
+
+// Draws the srcw x srch rectangle at (srcx, srcy) of src over the whole of dest, whatever
+// its size, replacing dest's pixels: filtered with a Catmull-Rom cubic on premultiplied
+// colour, widened by the reduction when dest is smaller so that every source pixel counts.
+// No pixel outside the rectangle is read (its edge pixels stand in), so one frame of a
+// strip never bleeds into the next. Allocates two scratch rows while it runs.
+void ResampleBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int srcx, int srcy, int srcw, int srch);
 
 void DrawLineSegment(LICE_IBitmap* dest, int x1, int y1, int x2, int y2, RasterPixel color,
                      float alpha, int mode, bool antiAlias);

@@ -4,13 +4,24 @@ if(NOT IMAGE_DIR OR NOT OUTPUT)
   message(FATAL_ERROR "png_to_cpp.cmake needs IMAGE_DIR and OUTPUT")
 endif()
 
-# id, file name, array name: the ids are the editor's image ids.
+# id, file name, array name: the ids are the editor's image ids, 100-104 for the 1x set and
+# 150-154 / 200-204 for the 1.5x and 2x sets (graphics/IGraphics.h, artwork sets).
 set(_images
   "100|bg.png|kBg"
   "101|knob.png|kKnob"
   "102|knob2.png|kKnob2"
   "103|radio.png|kRadio"
-  "104|slider.png|kSlider")
+  "104|slider.png|kSlider"
+  "150|bg@1.5x.png|kBg15"
+  "151|knob@1.5x.png|kKnob15"
+  "152|knob2@1.5x.png|kKnob215"
+  "153|radio@1.5x.png|kRadio15"
+  "154|slider@1.5x.png|kSlider15"
+  "200|bg@2x.png|kBg2x"
+  "201|knob@2x.png|kKnob2x"
+  "202|knob2@2x.png|kKnob22x"
+  "203|radio@2x.png|kRadio2x"
+  "204|slider@2x.png|kSlider2x")
 
 set(_arrays "")
 set(_table "")

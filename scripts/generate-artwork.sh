@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Rebuilds the artwork generator and redraws the editor's images into resources/img/.
+# Rebuilds the artwork generator and redraws the editor's images into resources/img/: the
+# five images in each artwork set, NAME.png (1x), NAME@1.5x.png and NAME@2x.png.
 #   scripts/generate-artwork.sh [build folder] [--preview <file.png>]
 # The images are committed; run this after changing resources/generator/ and commit the
 # PNGs it writes. The same machine and fonts give byte-identical files.

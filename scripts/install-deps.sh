@@ -30,8 +30,9 @@ TEST_PACKAGES=(
   # dpkg-dev (above) also fetches libpng's source package (scripts/build-libpng-mingw.sh,
   # and scripts/build-libpng-fuzz.sh for the fuzz build)
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64
-  # X server for the editor tests, and a real host's plug-in scanner
-  xvfb xauth x11-utils
+  # X server for the editor tests (xrdb loads a desktop's scale into its resources), and a
+  # real host's plug-in scanner
+  xvfb xauth x11-utils x11-xserver-utils
   ardour
   # lv2_validate's Turtle checker, and lv2info for looking at the bundle as hosts do
   sordi lilv-utils

@@ -203,10 +203,30 @@ int IPlugVST::HostIdentity() {
 
 void IPlugVST::RefreshEditorRect() {
   if (!editor) return;
+  const int16_t bottom = static_cast<int16_t>(editor->Height());
+  const int16_t right = static_cast<int16_t>(editor->Width());
+  const bool changed = mEditorRect.bottom != bottom || mEditorRect.right != right;
   mEditorRect.top = 0;
   mEditorRect.left = 0;
-  mEditorRect.bottom = static_cast<int16_t>(editor->Height());
-  mEditorRect.right = static_cast<int16_t>(editor->Width());
+  mEditorRect.bottom = bottom;
+  mEditorRect.right = right;
+  if (changed && mEditorOpen) mSizeRequestPending.store(true);
+}
+
+void IPlugVST::HandleEditorIdle() { SendPendingSizeRequest(); }
+
+void IPlugVST::SendPendingSizeRequest() {
+  if (!mSizeRequestPending.exchange(false)) return;
+  int width = 0;
+  int height = 0;
+  {
+    MutexGuard guard(PluginLock());
+    if (!mEditorOpen) return;
+    width = mEditorRect.right;
+    height = mEditorRect.bottom;
+  }
+  char query[] = "sizeWindow";
+  if (CallHost(audioMasterCanDo, 0, 0, query) == 1) CallHost(audioMasterSizeWindow, width, height);
 }
 
 void IPlugVST::HostSpecificSetup() {
@@ -346,13 +366,25 @@ VstIntPtr IPlugVST::OnHostOpcode(AEffect* effect, VstInt32 opcode, VstInt32 inde
     case effSetChunk:
       return ptr ? plug->SetChunk(index == 0, ptr, value) : 0;
     case effEditIdle:
-      // The editor's own thread does all its work; there is nothing to wait for here.
+      // The editor's own thread does all its work; there is nothing to wait for here but
+      // a size change to report.
+      plug->SendPendingSizeRequest();
       return 0;
     default:
       break;
   }
-  MutexGuard guard(plug->PluginLock());
-  return plug->Dispatch(opcode, index, value, ptr, opt);
+  VstIntPtr result;
+  {
+    MutexGuard guard(plug->PluginLock());
+    result = plug->Dispatch(opcode, index, value, ptr, opt);
+  }
+  // A scale change made by the call (the host's scale call, or the desktop's scale found
+  // when the editor opened) is reported once the lock is free. Only after these calls,
+  // which come from the user-interface thread: others may come from the audio thread.
+  if (opcode == effEditOpen || (opcode == effVendorSpecific && index == kVendorContentScale)) {
+    plug->SendPendingSizeRequest();
+  }
+  return result;
 }
 
 VstIntPtr IPlugVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
@@ -433,9 +465,15 @@ VstIntPtr IPlugVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
       return 0;
 
     case effEditOpen:
-      return OpenEditor(ptr) ? 1 : 0;
+      // Open already while it opens: a scale found on the way changes the size the host
+      // asked for before.
+      mEditorOpen = true;
+      mEditorOpen = OpenEditor(ptr);
+      return mEditorOpen ? 1 : 0;
 
     case effEditClose:
+      mEditorOpen = false;
+      mSizeRequestPending.store(false);
       return CloseEditor() ? 1 : 0;
 
     case effIdentify:
@@ -604,7 +642,11 @@ VstIntPtr IPlugVST::VendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, f
       return kVendorHandled;
     }
     case kRenderEditorCall:
-      return RenderEditorInto(ptr, value);
+      return RenderEditorInto(ptr, value, opt);
+    case kVendorContentScale:
+      if (value != kContentScaleValue || !editor || !std::isfinite(opt) || opt <= 0.f) return 0;
+      editor->SetHostScale(static_cast<double>(opt));
+      return 1;
     case kVendorHostCall:
       if (value == kHostCallWheel && editor) {
         return editor->RouteHostWheel(opt);
@@ -615,9 +657,17 @@ VstIntPtr IPlugVST::VendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, f
   }
 }
 
-VstIntPtr IPlugVST::RenderEditorInto(void* buffer, VstIntPtr size) {
-  if (!editor) return 0;
-  return editor->CopyPictureBgra(static_cast<unsigned char*>(buffer), size) ? kRenderEditorDone : 0;
+VstIntPtr IPlugVST::RenderEditorInto(void* buffer, VstIntPtr size, float scale) {
+  // 0 asks for the current scale; anything else must be a finite positive factor.
+  if (!editor || !std::isfinite(scale) || scale < 0.f) return 0;
+  if (!buffer) {
+    int width = 0, height = 0;
+    if (scale == 0.f || !editor->PictureSize(scale, &width, &height)) return 0;
+    return (static_cast<VstIntPtr>(width) << 16) | height;
+  }
+  return editor->CopyScaledPictureBgra(scale, static_cast<unsigned char*>(buffer), size)
+             ? kRenderEditorDone
+             : 0;
 }
 
 VstIntPtr IPlugVST::StringToParameter(VstInt32 index, const char* text) {

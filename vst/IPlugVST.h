@@ -10,6 +10,8 @@
 // point (ConstructionLock). The host-facing overrides are documented where declared.
 #pragma once
 
+#include <atomic>
+
 #include "plug/IPlugBase.h"
 #include "vst/aeffect.h"
 
@@ -41,6 +43,11 @@ class IPlugVST : public IPlugBase {
   // delta for the editor.
   static constexpr VstInt32 kVendorHostCall = FourCharCode('s', 't', 'C', 'A');
   static constexpr VstIntPtr kHostCallWheel = FourCharCode('W', 'h', 'e', 'e');
+  // effVendorSpecific index and value of the content-scale call several hosts make for
+  // high-density displays: opt is the factor (1 = 100 %). Answered 1 when the editor took
+  // it (a finite positive factor).
+  static constexpr VstInt32 kVendorContentScale = FourCharCode('P', 'r', 'e', 'S');
+  static constexpr VstIntPtr kContentScaleValue = FourCharCode('A', 'e', 'C', 's');
 
   // GetHostExtensionFlags bits.
   enum { kHostAskedExtensions = 1 << 0, kHostAskedViewAsConfig = 1 << 1 };
@@ -81,8 +88,15 @@ class IPlugVST : public IPlugBase {
   // UI thread (effOpen, before the dispatcher takes the lock); takes the lock only to read
   // and record. Asks the host's name and version once, without the lock held.
   void AskHostIdentity();
-  // UI thread, lock held. Editor rectangle = (0, 0, editor height, editor width).
+  // UI thread, lock held. Editor rectangle = (0, 0, editor height, editor width). When the
+  // size of an open editor changed (its scale did), the host is asked to follow with
+  // audioMasterSizeWindow, if it says it can ("sizeWindow"): after the plug-in lock is
+  // released (at the end of the content-scale call or of effEditOpen, or at the next
+  // effEditIdle or editor idle pass), since a host may resize its window and call back
+  // from there.
   void RefreshEditorRect() override;
+  // UI thread, plug-in lock not held: delivers a pending size request.
+  void HandleEditorIdle() override;
   // UI thread (effOpen), lock held.
   void HostSpecificSetup() override;
   // Constructing thread; takes the lock. Null is a no-op; otherwise the base attaches the
@@ -133,9 +147,12 @@ class IPlugVST : public IPlugBase {
   VstIntPtr PinProperties(bool input, VstInt32 index, VstPinProperties* properties);
   void SetSpeakerArrangement(const VstSpeakerArrangement* inputs,
                              const VstSpeakerArrangement* outputs);
-  // kRenderEditorCall (vst/private_calls.h): the whole editor painted off-screen and
-  // copied into the host's buffer as B, G, R, A bytes, top row first.
-  VstIntPtr RenderEditorInto(void* buffer, VstIntPtr size);
+  // kRenderEditorCall (vst/private_calls.h): the whole editor painted off-screen at a scale
+  // (0: the current one) and copied into the host's buffer as B, G, R, A bytes, top row
+  // first; without a buffer the picture's size at that scale.
+  VstIntPtr RenderEditorInto(void* buffer, VstIntPtr size, float scale);
+  // No lock held: audioMasterSizeWindow for a size change RefreshEditorRect noted.
+  void SendPendingSizeRequest();
 
   // Calls the host, or returns 0 when there is no callback.
   VstIntPtr CallHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
@@ -155,6 +172,10 @@ class IPlugVST : public IPlugBase {
   static void SetArrangement(VstSpeakerArrangement* arrangement, int channels);
 
   ERect mEditorRect;
+  // Lock held: the host opened the editor (from effEditOpen until effEditClose).
+  bool mEditorOpen = false;
+  // An open editor's size changed; the host has not been told yet.
+  std::atomic<bool> mSizeRequestPending{false};
   audioMasterCallback mHostCallback;
   VstSpeakerArrangement mInputArrangement;
   VstSpeakerArrangement mOutputArrangement;

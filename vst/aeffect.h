@@ -125,6 +125,7 @@ enum {
   audioMasterWantMidi = 6,
   audioMasterGetTime = 7,
   audioMasterProcessEvents = 8,
+  audioMasterSizeWindow = 15,
   audioMasterGetSampleRate = 16,
   audioMasterGetBlockSize = 17,
   audioMasterGetProductString = 33,

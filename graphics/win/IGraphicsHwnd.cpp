@@ -81,6 +81,44 @@ void ResizeWindowBy(HWND hwnd, int dw, int dh) {
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// Messages of a window whose monitor's DPI changed (numbers, for SDKs that lack them): a
+// top-level window gets the first, a child of a per-monitor aware window the last.
+const UINT kDpiChangedMessage = 0x02E0;
+const UINT kDpiChangedAfterParentMessage = 0x02E3;
+const double kDefaultDpi = 96.0;
+
+// The DPI a window draws at as the system sees it: the monitor's for a per-monitor aware
+// host, the system's for a system-aware one, 96 for a host Windows scales itself (its
+// windows are enlarged by the system, so the editor stays at 1x inside them). The
+// functions of newer Windows versions are looked up by name; older ones fall back to the
+// window's device context. hwnd may be null: the system's DPI.
+double WindowDpi(HWND hwnd) {
+  typedef UINT(WINAPI * DpiForWindow)(HWND);
+  typedef UINT(WINAPI * DpiForSystem)();
+  HMODULE user32 = GetModuleHandleA("user32.dll");
+  if (user32) {
+    if (hwnd) {
+      DpiForWindow forWindow =
+          reinterpret_cast<DpiForWindow>(reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForWindow")));
+      if (forWindow) {
+        const UINT dpi = forWindow(hwnd);
+        if (dpi > 0) return dpi;
+      }
+    } else {
+      DpiForSystem forSystem =
+          reinterpret_cast<DpiForSystem>(reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForSystem")));
+      if (forSystem) {
+        const UINT dpi = forSystem();
+        if (dpi > 0) return dpi;
+      }
+    }
+  }
+  HDC dc = GetDC(hwnd);
+  const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 0;
+  if (dc) ReleaseDC(hwnd, dc);
+  return dpi > 0 ? dpi : kDefaultDpi;
+}
+
 bool IsPlainChild(HWND hwnd) {
   const LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE);
   const LONG_PTR exStyle = GetWindowLongPtrA(hwnd, GWL_EXSTYLE);
@@ -105,7 +143,12 @@ IGraphicsHwnd::IGraphicsHwnd(IPlugBase* owner, int width, int height, int frameR
       mCustomColors(nullptr),
       mParentWnd(nullptr),
       mEntryFont(nullptr),
-      mEntryIsList(false) {}
+      mEntryIsList(false),
+      mResizePending(false) {
+  // The size the host asks for before the window opens follows the system's DPI; the
+  // parent's monitor decides once the window opens.
+  SetDesktopScale(WindowDpi(nullptr) / kDefaultDpi, /*notify=*/false);
+}
 
 IGraphicsHwnd::~IGraphicsHwnd() {
   DetachFromParentWindow();
@@ -121,6 +164,10 @@ int IGraphicsHwnd::TimerPeriodMs() { return 1000 / (g_frameRate > 0 ? g_frameRat
 
 void* IGraphicsHwnd::AttachToParentWindow(void* parent) {
   HWND parentWnd = static_cast<HWND>(parent);
+  // The DPI of the monitor the host's window is on (the host calls this with the plug-in
+  // lock held).
+  if (parentWnd) SetDesktopScale(WindowDpi(parentWnd) / kDefaultDpi);
+  mResizePending = false;
   int x = 0, y = 0, w = Width(), h = Height();
   if (mPlugWnd) {
     // Re-parenting: the window keeps its size and its place relative to the parent.
@@ -296,7 +343,7 @@ LRESULT IGraphicsHwnd::HandleWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, L
         TrackMouseEvent(&tme);
       }
       if (ShowTooltips()) {
-        const int index = ControlIndexAt(x, y);
+        const int index = ControlIndexAt(ToUnits(x), ToUnits(y));
         if (index != mTooltipIndex) {
           mTooltipIndex = index;
           HideTooltip();
@@ -357,6 +404,18 @@ LRESULT IGraphicsHwnd::HandleWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, L
       HideTooltip();
       MouseLeftEditor();
       return 0;
+    case kDpiChangedMessage:
+    case kDpiChangedAfterParentMessage:
+      // The window went to a monitor of another DPI (or the host's did): the editor
+      // follows the monitor, then resizes its window.
+      {
+        MutexGuard guard(mPlug ? mPlug->PluginLock() : nullptr);
+        SetDesktopScale((msg == kDpiChangedMessage ? LOWORD(wParam)
+                                                   : WindowDpi(mParentWnd ? mParentWnd : hwnd)) /
+                        kDefaultDpi);
+      }
+      ApplyPendingResize();
+      return 0;
     case WM_COMMAND:
       // A drop-down list reports a chosen item to its parent: commit at the next tick.
       if (mEntryWnd && mEntryIsList && reinterpret_cast<HWND>(lParam) == mEntryWnd &&
@@ -375,7 +434,28 @@ void IGraphicsHwnd::FocusForHost() {
   if (mPlugWnd && mPlug && mPlug->HostCode() == kHostNeedingFocus) SetFocus(mPlugWnd);
 }
 
+void IGraphicsHwnd::ScaleChanged() {
+  // The window follows at the next tick (or at once after a DPI message), on this thread
+  // without the plug-in lock.
+  if (mPlugWnd) mResizePending = true;
+}
+
+void IGraphicsHwnd::ApplyPendingResize() {
+  if (!mResizePending || !mPlugWnd) return;
+  mResizePending = false;
+  // An entry placed at the old scale is dropped.
+  if (mEntryWnd) {
+    IControl* control = mEntryControl;
+    CloseEntryPopup();
+    if (control) control->FinishValueEntry();
+  }
+  SetWindowPos(mPlugWnd, nullptr, 0, 0, Width(), Height(),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(mPlugWnd, nullptr, FALSE);
+}
+
 void IGraphicsHwnd::OnTimerTick() {
+  ApplyPendingResize();
   if (mEntryWnd) {
     if (mEntryState == kEntryFocused) {
       mEntryState = kEntryIdle;
@@ -465,7 +545,8 @@ void IGraphicsHwnd::CloseEntryPopup() {
 
 void IGraphicsHwnd::BeginParamValueEntry(IControl* control, IParam* param) {
   if (mEntryWnd || !control || !param || !mPlugWnd) return;
-  const IRECT& rect = control->Rect();
+  // At the control's place in pixels, every length and the font at the editor's scale.
+  const IRECT rect = ToPixels(control->Rect());
   const int cx = static_cast<int>((rect.L + rect.R) * 0.5);
   const int cy = static_cast<int>((rect.T + rect.B) * 0.5);
   char current[IParam::kFormatBufferSize];
@@ -492,7 +573,8 @@ void IGraphicsHwnd::BeginParamValueEntry(IControl* control, IParam* param) {
     }
     int w = 8 * longest + 24;
     if (w < 24) w = 24;
-    const int h = 36 * (count + 1);
+    w = ToPixels(w);
+    const int h = ToPixels(36 * (count + 1));
     popup = CreateWindowA("COMBOBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST,
                           cx - w / 2, cy, w, h, mPlugWnd,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEntryPopupId)),
@@ -512,14 +594,16 @@ void IGraphicsHwnd::BeginParamValueEntry(IControl* control, IParam* param) {
     param->FormatForHost(1.0, true, widest, sizeof(widest));
     int w = 7 * static_cast<int>(strlen(widest)) + 6;
     if (w < 32) w = 32;
+    w = ToPixels(w);
+    const int h = ToPixels(16);
     popup = CreateWindowA("EDIT", current, WS_CHILD | WS_VISIBLE | ES_CENTER | ES_MULTILINE,
-                          cx - w / 2, cy - 8, w, 16, mPlugWnd,
+                          cx - w / 2, cy - h / 2, w, h, mPlugWnd,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEntryPopupId)),
                           mHInstance, nullptr);
     if (!popup) return;
     SendMessageA(popup, EM_SETSEL, 0, -1);
   }
-  HFONT font = CreateFontA(14, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+  HFONT font = CreateFontA(ToPixels(14), 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                            DEFAULT_PITCH, "Arial");
   AdoptEntryPopup(popup, font, control, param, isList);
@@ -527,7 +611,7 @@ void IGraphicsHwnd::BeginParamValueEntry(IControl* control, IParam* param) {
 
 void IGraphicsHwnd::BeginTextControlEditing(IEditableTextControl* control) {
   if (mEntryWnd || !control || !mPlugWnd) return;
-  const IRECT& rect = control->Rect();
+  const IRECT rect = ToPixels(control->Rect());
   const IText& style = control->TextStyle();
   DWORD align = ES_CENTER;
   if (style.mAlign == kTextAlignLeft) align = ES_LEFT;
@@ -541,7 +625,7 @@ void IGraphicsHwnd::BeginTextControlEditing(IEditableTextControl* control) {
                              mHInstance, nullptr);
   if (!popup) return;
   SendMessageA(popup, EM_SETSEL, 0, -1);
-  HFONT font = CreateFontA(style.mSize, 0, 0, 0, style.mStyle == kTextStyleBold ? FW_BOLD : FW_DONTCARE,
+  HFONT font = CreateFontA(ToPixels(style.mSize), 0, 0, 0, style.mStyle == kTextStyleBold ? FW_BOLD : FW_DONTCARE,
                            style.mStyle == kTextStyleItalic ? TRUE : FALSE, FALSE, FALSE,
                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                            DEFAULT_QUALITY, DEFAULT_PITCH, style.mFont);
@@ -616,9 +700,10 @@ void IGraphicsHwnd::ResetTooltip() {
 // Sizes, paths, dialogs, web, wheel, images
 
 void IGraphicsHwnd::ChangeEditorSize(int width, int height) {
-  const int dw = width - Width(), dh = height - Height();
+  const int oldW = Width(), oldH = Height();
   IGraphics::ChangeEditorSize(width, height);
-  if (DrawBitmap()) DrawBitmap()->SetSize(width, height);
+  const int dw = Width() - oldW, dh = Height() - oldH;
+  if (DrawBitmap()) DrawBitmap()->SetSize(Width(), Height());
   if (!mPlugWnd) return;
   RECT oldClient;
   GetClientRect(mPlugWnd, &oldClient);

@@ -13,6 +13,14 @@
 // next tick. ArmGestureEndTimer / DisarmGestureEndTimer come from the plug-in base with
 // its plug-in lock held. The process-wide window count and frame rate are touched only on
 // the user-interface thread.
+//
+// Scale: the desktop's is the DPI / 96 of the monitor the host's window is on, as the
+// system reports it to the host (a per-monitor aware host gets the monitor's; a host the
+// system scales itself gets 96, and the system enlarges its windows); guessed from the
+// system's DPI when the editor is made, read from the parent window when the window opens
+// and again when a DPI message says the monitor changed. A scale change resizes the
+// window at the next timer tick (or at once after a DPI message), without the plug-in
+// lock; the value entries open at the control's place in pixels with a scaled font.
 #pragma once
 
 #include <windows.h>
@@ -32,6 +40,8 @@ class IGraphicsHwnd : public IGraphics {
 
   bool PresentToScreen(const IRECT* r) override;
   void ChangeEditorSize(int width, int height) override;
+  // Plug-in lock and editor mutex held: the window is resized later (ApplyPendingResize).
+  void ScaleChanged() override;
   bool HasOpenWindow() override { return mPlugWnd != nullptr; }
   void BeginParamValueEntry(IControl* control, IParam* param) override;
   void BeginTextControlEditing(IEditableTextControl* control) override;
@@ -70,6 +80,8 @@ class IGraphicsHwnd : public IGraphics {
   // then applies the values it got without the lock.
   void TradeWithPlugin(bool tick);
   void OnTimerTick();
+  // User-interface thread, no plug-in lock: the window takes the size of a new scale.
+  void ApplyPendingResize();
   void FocusForHost();
   void HideTooltip();
   // Makes the popup a subclassed, focused child with its font; false when it failed.
@@ -95,4 +107,6 @@ class IGraphicsHwnd : public IGraphics {
   // drop-down list rather than the edit box.
   HFONT mEntryFont;
   bool mEntryIsList;
+  // The scale changed while the window was open; its size has not followed yet.
+  bool mResizePending;
 };

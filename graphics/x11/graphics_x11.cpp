@@ -53,7 +53,10 @@ IGraphicsX11::IGraphicsX11(IPlugBase* owner, int width, int height, int frameRat
       mIdleNextTickMs(0),
       mOwedTicks(0),
       mTickCount(0),
-      mPresentCount(0) {}
+      mPresentCount(0) {
+  // The size the host asks for before the window opens already follows the desktop.
+  SetDesktopScale(x11::DetectDesktopScale(), /*notify=*/false);
+}
 
 IGraphicsX11::~IGraphicsX11() {
   // The plug-in around this editor is being torn down: its host-facing operations are gone,
@@ -78,6 +81,8 @@ void* IGraphicsX11::AttachToParentWindow(void* parent) {
   x11::RegisterTrappedDisplay(mDisplay);
   // A server that goes away must not end the host: the editor just stops using it.
   x11::SurviveConnectionLoss(mDisplay);
+  // The desktop's scale as it is now (its resources came with this connection).
+  SetDesktopScale(x11::DesktopScale(mDisplay));
 
   if (!CreateWindow(parentWindow)) {
     DestroyWindow();
@@ -85,7 +90,7 @@ void* IGraphicsX11::AttachToParentWindow(void* parent) {
   }
   mWindowGone = false;
   mPendingPresent = IRECT();
-  mPendingExpose = IRECT(0, 0, mWidth, mHeight);
+  mPendingExpose = IRECT(0, 0, Width(), Height());
   mLastClickValid = false;
   mOwedTicks = 0;
   MarkAllControlsDirty();
@@ -124,15 +129,15 @@ bool IGraphicsX11::CreateWindow(Window parent) {
   attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
                           LeaveWindowMask | StructureNotifyMask;
   const int errorsBefore = x11::TrappedErrorCount(mDisplay);
-  mWindow = XCreateWindow(mDisplay, parent, 0, 0, static_cast<unsigned>(mWidth),
-                          static_cast<unsigned>(mHeight), 0, mDepth, InputOutput, mVisual,
+  mWindow = XCreateWindow(mDisplay, parent, 0, 0, static_cast<unsigned>(Width()),
+                          static_cast<unsigned>(Height()), 0, mDepth, InputOutput, mVisual,
                           CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attributes);
   if (!mWindow) return false;
   XMapWindow(mDisplay, mWindow);
   XSync(mDisplay, False);
   // A parent that does not exist (or a visual it refuses) shows up as an error here.
   if (x11::TrappedErrorCount(mDisplay) != errorsBefore) return false;
-  return mSurface.Create(mDisplay, mWindow, mVisual, mDepth, mWidth, mHeight, true);
+  return mSurface.Create(mDisplay, mWindow, mVisual, mDepth, Width(), Height(), true);
 }
 
 bool IGraphicsX11::ConnectionLost() const { return x11::TrappedConnectionLost(mDisplay); }
@@ -276,9 +281,11 @@ void IGraphicsX11::HandleInput() {
   }
   if (mResizePending && !ConnectionLost() && mWindow) {
     mResizePending = false;
-    XResizeWindow(mDisplay, mWindow, static_cast<unsigned>(mWidth), static_cast<unsigned>(mHeight));
-    mSurface.Create(mDisplay, mWindow, mVisual, mDepth, mWidth, mHeight, true);
-    mPendingExpose = IRECT(0, 0, mWidth, mHeight);
+    // An entry opened at the old size would sit in the wrong place.
+    CloseEntry(true);
+    XResizeWindow(mDisplay, mWindow, static_cast<unsigned>(Width()), static_cast<unsigned>(Height()));
+    mSurface.Create(mDisplay, mWindow, mVisual, mDepth, Width(), Height(), true);
+    mPendingExpose = IRECT(0, 0, Width(), Height());
   }
   OpenPendingEntry();
 }
@@ -480,7 +487,15 @@ bool IGraphicsX11::PresentToScreen(const IRECT* r) {
 
 void IGraphicsX11::ChangeEditorSize(int width, int height) {
   IGraphics::ChangeEditorSize(width, height);
-  if (mDrawBitmap) mDrawBitmap->SetSize(width, height);
+  if (mDrawBitmap) mDrawBitmap->SetSize(Width(), Height());
+  if (mWindow) {
+    mResizePending = true;
+    if (!mThread.IsEditorThread()) mThread.Wake();
+  }
+}
+
+void IGraphicsX11::ScaleChanged() {
+  // The editor thread (or the next host-driven pass) resizes the window and redraws it.
   if (mWindow) {
     mResizePending = true;
     if (!mThread.IsEditorThread()) mThread.Wake();

@@ -27,9 +27,12 @@
 //     edits still queued, ends a mouse edit still in progress and a pending wheel edit,
 //     and drops an open value entry. The destructor (plug-in teardown) closes the window
 //     the same way but sends nothing to the host.
-//   PresentToScreen, BeginParamValueEntry, ChangeEditorSize: editor mutex held (editor
-//     thread, or a host thread drawing the editor). They record requests; the editor
-//     thread does the X work.
+//   PresentToScreen, BeginParamValueEntry, ChangeEditorSize, ScaleChanged: editor mutex
+//     held (editor thread, or a host thread drawing the editor or changing its scale).
+//     They record requests; the editor thread does the X work.
+//   Scale: the desktop's (Xft.dpi / 96, else GDK_SCALE) is read when the editor is made,
+//     through a connection of its own, and again from the window's connection whenever
+//     the window opens; the window opens at the size of the scale then in force.
 //   ArmGestureEndTimer, DisarmGestureEndTimer: plug-in lock held (the exchange, or a host
 //     thread calling into the plug-in base).
 //   OpenWebAddress: editor thread (a link control's press), editor mutex held; starts the
@@ -87,6 +90,8 @@ class IGraphicsX11 : public IGraphics {
 
   bool PresentToScreen(const IRECT* r) override;
   void ChangeEditorSize(int width, int height) override;
+  // Plug-in lock and editor mutex held: records the resize for the editor thread.
+  void ScaleChanged() override;
   void BeginParamValueEntry(IControl* control, IParam* param) override;
   // Editable text controls are not used by this plug-in; nothing is opened.
   void BeginTextControlEditing(IEditableTextControl* control) override;

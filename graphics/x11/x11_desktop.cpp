@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
@@ -131,6 +132,51 @@ std::string ModuleFolder() {
   char resolved[PATH_MAX];
   if (realpath(info.dli_fname, resolved)) return FolderOf(resolved);
   return FolderOf(info.dli_fname);
+}
+
+double XftDpiFromResources(const char* resources) {
+  if (!resources) return 0.0;
+  const char* line = resources;
+  while (*line) {
+    const char* p = line;
+    while (*p == ' ' || *p == '\t') ++p;
+    // "Xft.dpi" (or the loose binding "Xft*dpi"), blanks, a colon, the value.
+    if (std::strncmp(p, "Xft", 3) == 0 && (p[3] == '.' || p[3] == '*') &&
+        std::strncmp(p + 4, "dpi", 3) == 0) {
+      p += 7;
+      while (*p == ' ' || *p == '\t') ++p;
+      if (*p == ':') {
+        char* end = nullptr;
+        const double dpi = std::strtod(p + 1, &end);
+        if (end != p + 1 && dpi > 0.0 && dpi < 10000.0) return dpi;
+      }
+    }
+    const char* next = std::strchr(line, '\n');
+    if (!next) break;
+    line = next + 1;
+  }
+  return 0.0;
+}
+
+double DesktopScale(Display* display) {
+  if (display) {
+    const double dpi = XftDpiFromResources(XResourceManagerString(display));
+    if (dpi > 0.0) return dpi / 96.0;
+  }
+  const char* gdk = std::getenv("GDK_SCALE");
+  if (gdk && gdk[0]) {
+    char* end = nullptr;
+    const double scale = std::strtod(gdk, &end);
+    if (end != gdk && scale > 0.0) return scale;
+  }
+  return 0.0;
+}
+
+double DetectDesktopScale() {
+  Display* display = XOpenDisplay(nullptr);
+  const double scale = DesktopScale(display);
+  if (display) XCloseDisplay(display);
+  return scale;
 }
 
 std::string ExecutableFolder() {

@@ -1,9 +1,12 @@
-// Desktop services of the Linux editor: opening a web address in the user's browser and
-// finding the plug-in module's and the host program's folders.
+// Desktop services of the Linux editor: opening a web address in the user's browser,
+// finding the plug-in module's and the host program's folders, and the desktop's scale
+// factor.
 //
 // Threading: any thread, no lock needed (the editor calls them on its editor thread with
-// the plug-in lock held).
+// the plug-in lock held, and the scale on the opening thread with the plug-in lock held).
 #pragma once
+
+#include <X11/Xlib.h>
 
 #include <string>
 
@@ -26,5 +29,17 @@ void SetWebOpenerForTesting(const char* program);
 std::string ModuleFolder();
 // Folder of the running program (/proc/self/exe, trailing '/'), or "" when unknown.
 std::string ExecutableFolder();
+
+// The Xft.dpi value in X resource text (the RESOURCE_MANAGER property: lines such as
+// "Xft.dpi:\t192"); 0 when there is none or it is no positive number.
+double XftDpiFromResources(const char* resources);
+// The desktop's scale factor for a display: its Xft.dpi resource / 96 (the setting desktops
+// write for their scaling, read from the resources the connection received when it
+// opened), else the GDK_SCALE environment variable; 0 when neither says anything. The
+// display may be null (GDK_SCALE only).
+double DesktopScale(Display* display);
+// DesktopScale of the default display, through a connection of its own opened and closed
+// here (a missing display gives GDK_SCALE only).
+double DetectDesktopScale();
 
 }  // namespace x11

@@ -3,6 +3,7 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "graphics/IControl.h"
@@ -26,7 +27,14 @@ const RasterPixel kBorderColour = MakeRasterPixel(255, 120, 120, 130);
 const RasterPixel kTextColour = MakeRasterPixel(255, 236, 236, 236);
 const RasterPixel kSelectionColour = MakeRasterPixel(255, 58, 96, 160);
 
-IText EntryTextStyle() { return IText(12, IColor(255, 236, 236, 236), "Arial", 0, kTextAlignLeft); }
+int ScaledLength(int length, double scale) {
+  return static_cast<int>(std::floor(length * scale + 0.5));
+}
+
+IText EntryTextStyle(double scale) {
+  return IText(ScaledLength(kEntryTextSize, scale), IColor(255, 236, 236, 236), "Arial", 0,
+               kTextAlignLeft);
+}
 
 int TextWidth(LICE_IFont* font, const char* text) {
   if (!font || !text || !text[0]) return 0;
@@ -52,15 +60,16 @@ bool WantsList(const IParam* param) {
 }  // namespace
 
 IRECT ChoiceListRect(int cx, int cy, int count, int longestChars, int editorW, int editorH,
-                     int* rows, int* columns) {
+                     int* rows, int* columns, double scale) {
   if (count < 1) count = 1;
-  const int itemW = 8 * longestChars + 24 > 24 ? 8 * longestChars + 24 : 24;
-  int perColumn = editorH / kEntryListItemHeight;
+  const int itemW = ScaledLength(8 * longestChars + 24 > 24 ? 8 * longestChars + 24 : 24, scale);
+  const int itemH = ScaledLength(kEntryListItemHeight, scale);
+  int perColumn = itemH > 0 ? editorH / itemH : 1;
   if (perColumn < 1) perColumn = 1;
   if (perColumn > count) perColumn = count;
   const int cols = (count + perColumn - 1) / perColumn;
   const int w = cols * itemW;
-  const int h = perColumn * kEntryListItemHeight;
+  const int h = perColumn * itemH;
   int left = cx - w / 2;
   int top = cy;
   if (left + w > editorW) left = editorW - w;
@@ -85,7 +94,11 @@ X11ValueEntry::X11ValueEntry()
       mHighlighted(-1),
       mRows(1),
       mColumnWidth(24),
+      mScale(1.0),
+      mItemHeight(kEntryListItemHeight),
       mBitmap(nullptr) {}
+
+int X11ValueEntry::Scaled(int length) const { return ScaledLength(length, mScale); }
 
 X11ValueEntry::~X11ValueEntry() { Close(); }
 
@@ -97,6 +110,8 @@ bool X11ValueEntry::Open(Display* display, Window parent, Visual* visual, int de
   mEditor = editor;
   mControl = control;
   mParam = param;
+  mScale = editor->Scale();
+  mItemHeight = Scaled(kEntryListItemHeight);
 
   char current[IParam::kFormatBufferSize];
   current[0] = 0;
@@ -104,7 +119,7 @@ bool X11ValueEntry::Open(Display* display, Window parent, Visual* visual, int de
   if (editor->ShownParamValue(control->ParamIdx(), &shown)) {
     param->FormatForHost(shown, false, current, sizeof(current));
   }
-  const IRECT& r = control->Rect();
+  const IRECT r = editor->ToPixels(control->Rect());
   const int cx = (r.L + r.R) / 2;
   const int cy = (r.T + r.B) / 2;
 
@@ -124,16 +139,16 @@ bool X11ValueEntry::Open(Display* display, Window parent, Visual* visual, int de
     }
     int columns = 1;
     mPlacement = ChoiceListRect(cx, cy, static_cast<int>(mItems.size()), static_cast<int>(longest),
-                                editor->Width(), editor->Height(), &mRows, &columns);
+                                editor->Width(), editor->Height(), &mRows, &columns, mScale);
     mColumnWidth = mPlacement.W() / (columns > 0 ? columns : 1);
   } else {
     mKind = kTextField;
     mText = current;
     if (mText.size() > kMaxFieldText) mText.resize(kMaxFieldText);
     mAllSelected = true;
-    mPlacement = IRECT(cx - kEntryFieldWidth / 2, cy - kEntryFieldHeight / 2,
-                       cx - kEntryFieldWidth / 2 + kEntryFieldWidth,
-                       cy - kEntryFieldHeight / 2 + kEntryFieldHeight);
+    const int fieldW = Scaled(kEntryFieldWidth), fieldH = Scaled(kEntryFieldHeight);
+    mPlacement = IRECT(cx - fieldW / 2, cy - fieldH / 2, cx - fieldW / 2 + fieldW,
+                       cy - fieldH / 2 + fieldH);
   }
 
   XSetWindowAttributes attributes;
@@ -192,7 +207,7 @@ double X11ValueEntry::ChoiceValue() const {
 
 int X11ValueEntry::ItemAt(int x, int y) const {
   if (x < 0 || y < 0 || x >= mPlacement.W() || y >= mPlacement.H() || mColumnWidth <= 0) return -1;
-  const int index = (x / mColumnWidth) * mRows + y / kEntryListItemHeight;
+  const int index = (x / mColumnWidth) * mRows + y / mItemHeight;
   return index < static_cast<int>(mItems.size()) ? index : -1;
 }
 
@@ -283,13 +298,15 @@ void X11ValueEntry::DrawField() {
   const int w = mPlacement.W(), h = mPlacement.H();
   BlendFillRect(mBitmap, 0, 0, w, h, kFieldColour, 1.0f, kBlendCopy);
   DrawFrame(mBitmap, w, h, kBorderColour);
-  IText style = EntryTextStyle();
+  IText style = EntryTextStyle(mScale);
   LICE_IFont* font = mEditor->FontForText(&style);
   const int textW = TextWidth(font, mText.c_str());
   // Centred while it fits; a longer text shows its end, where typing happens.
-  int left = textW <= w - 6 ? (w - textW) / 2 : w - 3 - textW;
+  const int margin = Scaled(3);
+  int left = textW <= w - 2 * margin ? (w - textW) / 2 : w - margin - textW;
   if (mAllSelected && textW > 0) {
-    BlendFillRect(mBitmap, left - 1, 3, textW + 2, h - 6, kSelectionColour, 1.0f, kBlendCopy);
+    BlendFillRect(mBitmap, left - 1, margin, textW + 2, h - 2 * margin, kSelectionColour, 1.0f,
+                  kBlendCopy);
   }
   if (font && !mText.empty()) {
     font->SetInkColor(kTextColour);
@@ -298,25 +315,25 @@ void X11ValueEntry::DrawField() {
   }
   if (!mAllSelected) {
     const int caretX = mText.empty() ? w / 2 : left + textW + 1;
-    BlendFillRect(mBitmap, caretX, 4, 1, h - 8, kTextColour, 1.0f, kBlendCopy);
+    BlendFillRect(mBitmap, caretX, Scaled(4), Scaled(1), h - Scaled(8), kTextColour, 1.0f,
+                  kBlendCopy);
   }
 }
 
 void X11ValueEntry::DrawList() {
   const int w = mPlacement.W(), h = mPlacement.H();
   BlendFillRect(mBitmap, 0, 0, w, h, kFieldColour, 1.0f, kBlendCopy);
-  IText style = EntryTextStyle();
+  IText style = EntryTextStyle(mScale);
   LICE_IFont* font = mEditor->FontForText(&style);
   if (font) font->SetInkColor(kTextColour);
   for (int i = 0; i < static_cast<int>(mItems.size()); ++i) {
     const int x = (i / mRows) * mColumnWidth;
-    const int y = (i % mRows) * kEntryListItemHeight;
+    const int y = (i % mRows) * mItemHeight;
     if (i == mHighlighted) {
-      BlendFillRect(mBitmap, x, y, mColumnWidth, kEntryListItemHeight, kSelectionColour, 1.0f,
-                    kBlendCopy);
+      BlendFillRect(mBitmap, x, y, mColumnWidth, mItemHeight, kSelectionColour, 1.0f, kBlendCopy);
     }
     if (font) {
-      RasterRect r = {x + 6, y, x + mColumnWidth - 2, y + kEntryListItemHeight};
+      RasterRect r = {x + Scaled(6), y, x + mColumnWidth - Scaled(2), y + mItemHeight};
       font->DrawString(mBitmap, mItems[i].text.c_str(), -1, &r, kTextVCenter | kTextSingleLine);
     }
   }

@@ -33,19 +33,23 @@ class LICE_SysBitmap;
 
 namespace x11 {
 
-// Geometry of the entry windows, in editor coordinates (top-left origin).
+// Geometry of the entry windows at scale 1, in editor coordinates (top-left origin); at
+// the editor's scale S every length is S times as long (rounded) and the text S times as
+// large.
 enum {
   kEntryFieldWidth = 42,
   kEntryFieldHeight = 21,
   kEntryListItemHeight = 19,
+  kEntryTextSize = 12,
 };
 
 // The place of a list of count items whose longest text has longestChars characters, for
-// a control centred at (cx, cy) in an editor of editorW x editorH: columns of at most
-// editorH / item height rows, each max(24, 8 x longest + 24) wide, centred horizontally
-// on cx with the top at cy, then moved inside the editor. rows / columns may be null.
+// a control centred at (cx, cy) in an editor of editorW x editorH pixels at a scale:
+// columns of at most editorH / item height rows, each max(24, 8 x longest + 24) wide
+// (times the scale), centred horizontally on cx with the top at cy, then moved inside the
+// editor. rows / columns may be null.
 IRECT ChoiceListRect(int cx, int cy, int count, int longestChars, int editorW, int editorH,
-                     int* rows, int* columns);
+                     int* rows, int* columns, double scale = 1.0);
 
 class X11ValueEntry {
  public:
@@ -63,7 +67,8 @@ class X11ValueEntry {
   X11ValueEntry& operator=(const X11ValueEntry&) = delete;
 
   // Opens the entry for control / param over the editor window parent (whose visual and
-  // depth the entry shares). False when the window could not be made.
+  // depth the entry shares), at the control's rectangle in pixels and the editor's scale.
+  // False when the window could not be made.
   bool Open(Display* display, Window parent, Visual* visual, int depth, IGraphics* editor,
             IControl* control, IParam* param);
   // Destroys the window and gives the focus back. Safe when not open.
@@ -92,6 +97,8 @@ class X11ValueEntry {
 
   Outcome HandleKey(XKeyEvent* event);
   int ItemAt(int x, int y) const;
+  // A length of the 1x geometry at the entry's scale.
+  int Scaled(int length) const;
   void Redraw();
   void DrawField();
   void DrawList();
@@ -111,6 +118,8 @@ class X11ValueEntry {
   int mHighlighted;
   int mRows;
   int mColumnWidth;
+  double mScale;
+  int mItemHeight;
   LICE_SysBitmap* mBitmap;
   X11Surface mSurface;
 };

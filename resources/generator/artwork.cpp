@@ -23,7 +23,16 @@ Box Around(float cx, float cy, float r) {
              static_cast<int>(std::ceil(cx + r)) + 2, static_cast<int>(std::ceil(cy + r)) + 2};
 }
 
-Box Full(const Canvas& c) { return Box{0, 0, c.Width(), c.Height()}; }
+// The pixel a unit coordinate of the panel lands on (the editor's rule for placing images).
+int PixelAt(int units, float scale) {
+  return static_cast<int>(std::floor(units * scale + 0.5f));
+}
+
+// Where the editor puts the centre of an image `size` units wide whose edge is at unit
+// `edge`: its image of ScaledSize(size) pixels starts at PixelAt(edge). In units.
+float PlacedCentre(int edge, int size, float scale) {
+  return (PixelAt(edge, scale) + ScaledSize(size, scale) * 0.5f) / scale;
+}
 
 // How much a surface facing `angle` (screen coordinates) faces the light: -1..1.
 float Facing(float angle) { return std::cos(angle - kLightAngle); }
@@ -36,22 +45,26 @@ void Engrave(Canvas& c, const Font& font, float cx, int baseline, const std::str
   font.DrawCentered(c, cx, baseline, text, tracking, Solid(ink));
 }
 
-// A horizontal or vertical groove: dark line with a highlight on its lower/right side.
+// A horizontal or vertical groove: dark line with a highlight on its lower/right side,
+// each one unit wide. Drawn pixel column by column (row by row) along the groove, each
+// with the fade of its unit position (at 1x: the pixel's own position).
 void GrooveH(Canvas& c, int x0, int x1, int y) {
-  for (int x = x0; x < x1; ++x) {
-    float fade = SmoothStep(0, 24, static_cast<float>(x - x0)) *
-                 SmoothStep(0, 24, static_cast<float>(x1 - 1 - x));
-    c.Blend(x, y, Gray(0.0f, 0.55f), fade);
-    c.Blend(x, y + 1, Gray(1.0f, 0.07f), fade);
+  for (int px = c.PixelX(static_cast<float>(x0)); px < c.PixelX(static_cast<float>(x1)); ++px) {
+    const float u = c.UnitX(px + 0.5f) - 0.5f;
+    float fade = SmoothStep(0, 24, u - x0) * SmoothStep(0, 24, (x1 - 1) - u);
+    const float l = c.UnitX(static_cast<float>(px)), r = c.UnitX(px + 1.0f);
+    c.BlendRect(l, y, r, y + 1, Gray(0.0f, 0.55f), fade);
+    c.BlendRect(l, y + 1, r, y + 2, Gray(1.0f, 0.07f), fade);
   }
 }
 
 void GrooveV(Canvas& c, int x, int y0, int y1) {
-  for (int y = y0; y < y1; ++y) {
-    float fade = SmoothStep(0, 20, static_cast<float>(y - y0)) *
-                 SmoothStep(0, 20, static_cast<float>(y1 - 1 - y));
-    c.Blend(x, y, Gray(0.0f, 0.55f), fade);
-    c.Blend(x + 1, y, Gray(1.0f, 0.06f), fade);
+  for (int py = c.PixelY(static_cast<float>(y0)); py < c.PixelY(static_cast<float>(y1)); ++py) {
+    const float u = c.UnitY(py + 0.5f) - 0.5f;
+    float fade = SmoothStep(0, 20, u - y0) * SmoothStep(0, 20, (y1 - 1) - u);
+    const float t = c.UnitY(static_cast<float>(py)), b = c.UnitY(py + 1.0f);
+    c.BlendRect(x, t, x + 1, b, Gray(0.0f, 0.55f), fade);
+    c.BlendRect(x + 1, t, x + 2, b, Gray(1.0f, 0.06f), fade);
   }
 }
 
@@ -89,7 +102,7 @@ void Screw(Canvas& c, float cx, float cy, float slotAngle) {
 }
 
 void PanelBase(Canvas& c) {
-  c.Paint(Full(c), [](float x, float y) {
+  c.Paint(c.Units(), [](float x, float y) {
     float v = 0.215f + (0.128f - 0.215f) * (y / kPanelH);
     // Fine horizontal brushing: streaks long in x, one pixel in y, plus grain.
     float streak = ValueNoise(x / 70.0f, y, 11) - 0.5f;
@@ -98,27 +111,35 @@ void PanelBase(Canvas& c) {
     return Color{v * 0.97f, v * 0.99f, v * 1.05f, 1.0f};
   });
   // Soft vignette towards the sides keeps the eye in the middle.
-  c.Paint(Full(c), [](float x, float y) {
+  c.Paint(c.Units(), [](float x, float y) {
     float dx = (x - kPanelW * 0.5f) / (kPanelW * 0.5f), dy = (y - kPanelH * 0.45f) / kPanelH;
     return Gray(0.0f, 0.22f * Clamp01(dx * dx * 0.8f + dy * dy));
   });
-  // Bevelled edges: a dark outline, a lit top/left lip, shaded bottom/right lip.
-  for (int x = 0; x < kPanelW; ++x) {
-    c.Blend(x, 0, Gray(0, 0.7f), 1);
-    c.Blend(x, kPanelH - 1, Gray(0, 0.75f), 1);
-    c.Blend(x, 1, Gray(1, 0.16f), 1);
-    c.Blend(x, 2, Gray(1, 0.06f), 1);
-    c.Blend(x, kPanelH - 2, Gray(0, 0.35f), 1);
-    c.Blend(x, kPanelH - 3, Gray(0, 0.15f), 1);
-  }
-  for (int y = 1; y < kPanelH - 1; ++y) {
-    c.Blend(0, y, Gray(0, 0.7f), 1);
-    c.Blend(kPanelW - 1, y, Gray(0, 0.75f), 1);
-    c.Blend(1, y, Gray(1, 0.10f), 1);
-    c.Blend(2, y, Gray(1, 0.04f), 1);
-    c.Blend(kPanelW - 2, y, Gray(0, 0.35f), 1);
-    c.Blend(kPanelW - 3, y, Gray(0, 0.15f), 1);
-  }
+  // Bevelled edges: a dark outline, a lit top/left lip, shaded bottom/right lip. The
+  // bottom and right lips follow the canvas's last pixels (at 1.5x the panel's 209 units
+  // end half a pixel before its 314 rows do).
+  const float bottom = c.Height() - kPanelH * c.Scale(), right = c.Width() - kPanelW * c.Scale();
+  auto row = [&](int y, const Color& ink, float shift) {
+    c.SetOrigin(0.0f, shift);
+    c.BlendRect(0, y, kPanelW, y + 1, ink, 1);
+  };
+  auto column = [&](int x, const Color& ink, float shift) {
+    c.SetOrigin(shift, 0.0f);
+    c.BlendRect(x, 1, x + 1, kPanelH - 1, ink, 1);
+  };
+  row(0, Gray(0, 0.7f), 0);
+  row(kPanelH - 1, Gray(0, 0.75f), bottom);
+  row(1, Gray(1, 0.16f), 0);
+  row(2, Gray(1, 0.06f), 0);
+  row(kPanelH - 2, Gray(0, 0.35f), bottom);
+  row(kPanelH - 3, Gray(0, 0.15f), bottom);
+  column(0, Gray(0, 0.7f), 0);
+  column(kPanelW - 1, Gray(0, 0.75f), right);
+  column(1, Gray(1, 0.10f), 0);
+  column(2, Gray(1, 0.04f), 0);
+  column(kPanelW - 2, Gray(0, 0.35f), right);
+  column(kPanelW - 3, Gray(0, 0.15f), right);
+  c.SetOrigin(0.0f, 0.0f);
 }
 
 void Header(Canvas& c, const Fonts& fonts) {
@@ -171,7 +192,9 @@ void Header(Canvas& c, const Fonts& fonts) {
 
 // Shadow and seat under a knob cap, and the scale around it.
 void KnobSeat(Canvas& c, const Fonts& fonts, const KnobPlace& k, int labelBaseline) {
-  const float cx = static_cast<float>(k.cx), cy = static_cast<float>(k.cy);
+  // Centred where the editor turns the knob's image at this scale.
+  const float cx = PlacedCentre(k.cx - k.size / 2, k.size, c.Scale());
+  const float cy = PlacedCentre(k.cy - k.size / 2, k.size, c.Scale());
   const float r = k.size * 0.5f - 2.0f;
   c.Fill(Around(cx, cy, r + 8), Circle(cx, cy, r + 2.5f), Solid(Gray(0, 0.35f)), 1.0f);
   c.Fill(Around(cx, cy, r + 8), Circle(cx + 1.5f, cy + 3.0f, r), Solid(Gray(0, 0.75f)), 4.0f);
@@ -248,6 +271,12 @@ void PositionGroup(Canvas& c, const Fonts& fonts, int litRow) {
 }
 
 void SliderSlot(Canvas& c, const Fonts& fonts, const SliderPlace& s) {
+  // The whole slot is drawn where the editor puts the handle's track at this scale: its
+  // left edge (the rectangle's middle less half a handle) and top at the pixels the
+  // editor rounds them to.
+  const int trackL = (s.l + s.r) / 2 - kHandleSize / 2;
+  c.SetOrigin(PixelAt(trackL, c.Scale()) - trackL * c.Scale(),
+              PixelAt(s.t, c.Scale()) - s.t * c.Scale());
   const float cx = (s.l + s.r) * 0.5f;
   Engrave(c, fonts.label, cx, 76, s.label, 1, kLabelInk);
   // Slot: the editor's 10 pixel fill bar runs inside it, from the handle down.
@@ -266,15 +295,16 @@ void SliderSlot(Canvas& c, const Fonts& fonts, const SliderPlace& s) {
     }
   }
   Recess(c, s.l - 1.0f, s.b - 16.0f - 1.0f, s.r + 1.0f, s.b + 1.0f, 3.0f, Rgb(0x121315));
+  c.SetOrigin(0.0f, 0.0f);
 }
 
-Canvas KnobCap(int size) {
-  Canvas c(size, size);
+Canvas KnobCap(int size, float scale) {
+  Canvas c(ScaledSize(size, scale), ScaledSize(size, scale), scale);
   const float k = size / 82.0f;
   const float cx = size * 0.5f, cy = size * 0.5f, r = cx - 2.0f, top = r * 0.76f;
   const int ridges = size > 70 ? 40 : 30;
   // Skirt with grip ridges: they turn with the knob and make the movement visible.
-  c.Fill(Full(c), Circle(cx, cy, r), [=](float x, float y) {
+  c.Fill(c.Units(), Circle(cx, cy, r), [=](float x, float y) {
     float dist = std::hypot(x - cx, y - cy), ang = std::atan2(y - cy, x - cx);
     float band = SmoothStep(top + 1.5f, top + 3.0f, dist);
     float ridge = 0.5f + 0.5f * std::cos(ridges * ang);
@@ -283,8 +313,8 @@ Canvas KnobCap(int size) {
     return Color{v * 0.98f, v, v * 1.04f, 1.0f};
   });
   // Top face: circularly brushed metal (rotationally symmetric, so it can turn freely).
-  c.Fill(Full(c), Circle(cx, cy + 0.6f * k, top + 0.5f), Solid(Gray(0.0f, 0.6f)), 1.0f);
-  c.Fill(Full(c), Circle(cx, cy, top), [=](float x, float y) {
+  c.Fill(c.Units(), Circle(cx, cy + 0.6f * k, top + 0.5f), Solid(Gray(0.0f, 0.6f)), 1.0f);
+  c.Fill(c.Units(), Circle(cx, cy, top), [=](float x, float y) {
     float dist = std::hypot(x - cx, y - cy);
     float rings = ValueNoise(dist * 2.2f, 0.5f, 5) - 0.5f;
     float fine = ValueNoise(dist * 9.0f, 3.5f, 9) - 0.5f;
@@ -294,9 +324,9 @@ Canvas KnobCap(int size) {
   // Pointer at twelve o'clock: an amber inlay from near the centre across the skirt.
   const float hw = size > 70 ? 1.45f : 1.2f;
   Distance pointer = Segment(cx, cy - top * 0.42f, cx, cy - r + 2.2f * k + 1.0f, hw);
-  c.Fill(Full(c), Segment(cx, cy - top * 0.42f, cx, cy - r + 3.0f, hw + 1.2f),
+  c.Fill(c.Units(), Segment(cx, cy - top * 0.42f, cx, cy - r + 3.0f, hw + 1.2f),
          Solid(Gray(0.0f, 0.45f)), 0.8f);
-  c.Fill(Full(c), pointer, [=](float, float y) {
+  c.Fill(c.Units(), pointer, [=](float, float y) {
     float t = Clamp01((cy - y) / r);
     return Mix(Rgb(0xFFC56A), kAccent, t);
   });
@@ -305,15 +335,15 @@ Canvas KnobCap(int size) {
 }
 
 // Fixed lighting drawn over the turning cap: shading, rims and a brushed-metal sheen.
-Canvas KnobOverlay(int size) {
-  Canvas c(size, size);
+Canvas KnobOverlay(int size, float scale) {
+  Canvas c(ScaledSize(size, scale), ScaledSize(size, scale), scale);
   const float cx = size * 0.5f, cy = size * 0.5f, r = cx - 2.0f, top = r * 0.76f;
-  c.Fill(Full(c), Circle(cx, cy, r), [=](float x, float y) {
+  c.Fill(c.Units(), Circle(cx, cy, r), [=](float x, float y) {
     float t = ((x - cx) + (y - cy)) / (2.0f * r);  // -0.7 (lit) .. 0.7 (shade)
     return t < 0 ? Gray(1.0f, -t * 0.16f) : Gray(0.0f, t * 0.38f);
   });
   // Anisotropic sheen of circular brushing: two soft wedges along the light axis.
-  c.Fill(Full(c), Circle(cx, cy, top - 0.5f), [=](float x, float y) {
+  c.Fill(c.Units(), Circle(cx, cy, top - 0.5f), [=](float x, float y) {
     float ang = std::atan2(y - cy, x - cx);
     float f = std::pow(std::fabs(std::cos(ang - kLightAngle)), 10.0f);
     float dist = std::hypot(x - cx, y - cy) / top;
@@ -321,11 +351,11 @@ Canvas KnobOverlay(int size) {
     return Gray(1.0f, f * lit * SmoothStep(0.08f, 0.5f, dist));
   });
   // Rims: the top face edge and the outer edge catch the light on the upper left.
-  c.Fill(Full(c), Ring(cx, cy, top - 1.1f, top), [=](float x, float y) {
+  c.Fill(c.Units(), Ring(cx, cy, top - 1.1f, top), [=](float x, float y) {
     float f = Facing(std::atan2(y - cy, x - cx));
     return f > 0 ? Gray(1.0f, 0.38f * f) : Gray(0.0f, -0.25f * f);
   });
-  c.Fill(Full(c), Ring(cx, cy, r - 1.0f, r), [=](float x, float y) {
+  c.Fill(c.Units(), Ring(cx, cy, r - 1.0f, r), [=](float x, float y) {
     float f = Facing(std::atan2(y - cy, x - cx));
     return f > 0 ? Gray(1.0f, 0.22f * f) : Gray(0.0f, -0.45f * f);
   });
@@ -338,16 +368,18 @@ void ValueText(Canvas& c, const Fonts& fonts, float cx, int bottom, const std::s
 
 }  // namespace
 
-bool Fonts::Open() {
-  return label.Open("Liberation Sans:bold", "Liberation Sans", 9) &&
-         button.Open("Liberation Sans:bold", "Liberation Sans", 10) &&
-         title.Open("Liberation Sans:bold", "Liberation Sans", 27) &&
-         maker.Open("Liberation Sans:bold", "Liberation Sans", 9) &&
-         value.Open("Liberation Sans", "Liberation Sans", 16);
+bool Fonts::Open(float scale) {
+  return label.Open("Liberation Sans:bold", "Liberation Sans", 9, scale) &&
+         button.Open("Liberation Sans:bold", "Liberation Sans", 10, scale) &&
+         title.Open("Liberation Sans:bold", "Liberation Sans", 27, scale) &&
+         maker.Open("Liberation Sans:bold", "Liberation Sans", 9, scale) &&
+         value.Open("Liberation Sans", "Liberation Sans", 16, scale);
 }
 
-Canvas DrawPanel(const Fonts& fonts, int litRow) {
-  Canvas c(kPanelW, kPanelH);
+int ScaledSize(int units, float scale) { return static_cast<int>(std::lround(units * scale)); }
+
+Canvas DrawPanel(const Fonts& fonts, int litRow, float scale) {
+  Canvas c(ScaledSize(kPanelW, scale), ScaledSize(kPanelH, scale), scale);
   PanelBase(c);
   Header(c, fonts);
   GrooveV(c, 144, 64, 202);
@@ -362,35 +394,41 @@ Canvas DrawPanel(const Fonts& fonts, int litRow) {
   return c;
 }
 
-Canvas DrawKnobStrip(int size) {
-  Canvas strip(size * 2, size);
+Canvas DrawKnobStrip(int size, float scale) {
+  const int frame = ScaledSize(size, scale);
+  Canvas strip(frame * 2, frame, scale);
   // The cap is copied raw (not composited) so that its bled edge colours survive.
-  Canvas cap = KnobCap(size);
-  for (int y = 0; y < size; ++y)
-    for (int x = 0; x < size; ++x) strip.Set(x, y, cap.At(x, y));
-  strip.Draw(KnobOverlay(size), size, 0);
+  Canvas cap = KnobCap(size, scale);
+  for (int y = 0; y < frame; ++y)
+    for (int x = 0; x < frame; ++x) strip.Set(x, y, cap.At(x, y));
+  strip.Draw(KnobOverlay(size, scale), frame, 0);
   return strip;
 }
 
-Canvas DrawRadioStrip(const Fonts& fonts) {
-  Canvas strip(kRadioW, kRadioRows * kRadioRowH);
+Canvas DrawRadioStrip(const Fonts& fonts, float scale) {
+  // Each lit row is cut from a panel drawn with that row lit, at the pixels the editor
+  // pastes it to: rows start at PixelAt(top of the row), which at 1.5x makes them 29 and
+  // 28 pixels high in turn.
+  Canvas strip(ScaledSize(kRadioW, scale), ScaledSize(kRadioRows * kRadioRowH, scale), scale);
+  const int left = PixelAt(kRadioX, scale), top = PixelAt(kRadioY, scale);
   for (int row = 0; row < kRadioRows; ++row) {
-    Canvas lit = DrawPanel(fonts, row);
-    strip.Draw(lit.Crop(kRadioX, kRadioY + row * kRadioRowH, kRadioW, kRadioRowH), 0,
-               row * kRadioRowH);
+    Canvas lit = DrawPanel(fonts, row, scale);
+    const int y0 = PixelAt(kRadioY + row * kRadioRowH, scale);
+    const int y1 = PixelAt(kRadioY + (row + 1) * kRadioRowH, scale);
+    strip.Draw(lit.Crop(left, y0, strip.Width(), y1 - y0), 0, y0 - top);
   }
   return strip;
 }
 
-Canvas DrawSliderHandle() {
-  Canvas c(kHandleSize, kHandleSize);
+Canvas DrawSliderHandle(float scale) {
+  Canvas c(ScaledSize(kHandleSize, scale), ScaledSize(kHandleSize, scale), scale);
   const float l = 1.5f, t = 1.5f, r = 16.5f, b = 16.0f;
-  c.Fill(Full(c), RoundRect(l + 0.3f, t + 1.2f, r + 0.3f, b + 1.2f, 3.0f), Solid(Gray(0, 0.7f)),
+  c.Fill(c.Units(), RoundRect(l + 0.3f, t + 1.2f, r + 0.3f, b + 1.2f, 3.0f), Solid(Gray(0, 0.7f)),
          1.0f);
   Distance body = RoundRect(l, t, r, b, 2.5f);
-  c.Fill(Full(c), body, Solid(Rgb(0x101113)));
+  c.Fill(c.Units(), body, Solid(Rgb(0x101113)));
   Distance face = RoundRect(l + 1, t + 1, r - 1, b - 1, 1.8f);
-  c.Fill(Full(c), face, [=](float x, float y) {
+  c.Fill(c.Units(), face, [=](float x, float y) {
     float k = Clamp01((y - t) / (b - t));
     Color col = Mix(Rgb(0x9A9FA7), Rgb(0x4A4E55), k);
     float brush = ValueNoise(x / 5.0f, y, 21) - 0.5f;
@@ -398,14 +436,14 @@ Canvas DrawSliderHandle() {
   });
   // Grip grooves above and below the centre line.
   for (float gy : {5.0f, 6.5f, 12.0f, 13.5f}) {
-    c.Fill(Full(c), Intersect(face, Segment(4.0f, gy + 0.5f, 14.0f, gy + 0.5f, 0.35f)),
+    c.Fill(c.Units(), Intersect(face, Segment(4.0f, gy + 0.5f, 14.0f, gy + 0.5f, 0.35f)),
            Solid(Gray(1, 0.25f)));
-    c.Fill(Full(c), Intersect(face, Segment(4.0f, gy, 14.0f, gy, 0.35f)), Solid(Gray(0, 0.45f)));
+    c.Fill(c.Units(), Intersect(face, Segment(4.0f, gy, 14.0f, gy, 0.35f)), Solid(Gray(0, 0.45f)));
   }
-  c.Fill(Full(c), Intersect(face, Subtract(face, RoundRect(l + 1, t + 2, r - 1, b + 2, 1.8f))),
+  c.Fill(c.Units(), Intersect(face, Subtract(face, RoundRect(l + 1, t + 2, r - 1, b + 2, 1.8f))),
          Solid(Gray(1.0f, 0.35f)));
   // Centre line marking the value.
-  c.Fill(Full(c), Segment(3.0f, 9.0f, 15.0f, 9.0f, 1.0f), Solid(kAccent));
+  c.Fill(c.Units(), Segment(3.0f, 9.0f, 15.0f, 9.0f, 1.0f), Solid(kAccent));
   return c;
 }
 

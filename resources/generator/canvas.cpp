@@ -95,8 +95,32 @@ Shader Solid(Color c) {
   return [=](float, float) { return c; };
 }
 
-Canvas::Canvas(int width, int height)
-    : mWidth(width), mHeight(height), mPixels(static_cast<size_t>(width) * height * 4, 0.0f) {}
+Canvas::Canvas(int width, int height, float scale)
+    : mWidth(width),
+      mHeight(height),
+      mScale(scale),
+      mPixels(static_cast<size_t>(width) * height * 4, 0.0f) {}
+
+int Canvas::PixelX(float units) const {
+  return static_cast<int>(std::floor(units * mScale + mOriginX + 0.5f));
+}
+
+int Canvas::PixelY(float units) const {
+  return static_cast<int>(std::floor(units * mScale + mOriginY + 0.5f));
+}
+
+Box Canvas::Pixels(Box area) const {
+  return Box{static_cast<int>(std::floor(area.l * mScale + mOriginX)),
+             static_cast<int>(std::floor(area.t * mScale + mOriginY)),
+             static_cast<int>(std::ceil(area.r * mScale + mOriginX)),
+             static_cast<int>(std::ceil(area.b * mScale + mOriginY))};
+}
+
+Box Canvas::Units() const {
+  return Box{static_cast<int>(std::floor(UnitX(0.0f))), static_cast<int>(std::floor(UnitY(0.0f))),
+             static_cast<int>(std::ceil(UnitX(static_cast<float>(mWidth)))),
+             static_cast<int>(std::ceil(UnitY(static_cast<float>(mHeight))))};
+}
 
 void Canvas::Blend(int x, int y, const Color& c, float coverage) {
   if (x < 0 || y < 0 || x >= mWidth || y >= mHeight) return;
@@ -134,23 +158,39 @@ Box Canvas::Clip(Box area) const {
              std::min(area.b, mHeight)};
 }
 
+void Canvas::BlendRect(float l, float t, float r, float b, const Color& c, float coverage) {
+  const float pl = l * mScale + mOriginX, pr = r * mScale + mOriginX;
+  const float pt = t * mScale + mOriginY, pb = b * mScale + mOriginY;
+  Box box = Clip(Box{static_cast<int>(std::floor(pl)), static_cast<int>(std::floor(pt)),
+                     static_cast<int>(std::ceil(pr)), static_cast<int>(std::ceil(pb))});
+  for (int y = box.t; y < box.b; ++y) {
+    const float fy = std::min(pb, y + 1.0f) - std::max(pt, static_cast<float>(y));
+    for (int x = box.l; x < box.r; ++x) {
+      const float fx = std::min(pr, x + 1.0f) - std::max(pl, static_cast<float>(x));
+      if (fx > 0.0f && fy > 0.0f) Blend(x, y, c, coverage * fx * fy);
+    }
+  }
+}
+
 void Canvas::Fill(Box area, const Distance& shape, const Shader& shade, float softness) {
-  Box c = Clip(area);
+  Box c = Clip(Pixels(area));
+  const float soft = softness * mScale;
   for (int y = c.t; y < c.b; ++y) {
     for (int x = c.l; x < c.r; ++x) {
-      float px = x + 0.5f, py = y + 0.5f;
-      float d = shape(px, py);
-      float coverage = softness > 0.0f ? 1.0f - SmoothStep(-softness, softness, d)
-                                       : Clamp01(0.5f - d);
+      // The shape and the shader see units; the distance is turned into pixels so that
+      // every edge stays one pixel soft at any scale.
+      float px = UnitX(x + 0.5f), py = UnitY(y + 0.5f);
+      float d = shape(px, py) * mScale;
+      float coverage = soft > 0.0f ? 1.0f - SmoothStep(-soft, soft, d) : Clamp01(0.5f - d);
       if (coverage > 0.0f) Blend(x, y, shade(px, py), coverage);
     }
   }
 }
 
 void Canvas::Paint(Box area, const Shader& shade) {
-  Box c = Clip(area);
+  Box c = Clip(Pixels(area));
   for (int y = c.t; y < c.b; ++y)
-    for (int x = c.l; x < c.r; ++x) Blend(x, y, shade(x + 0.5f, y + 0.5f), 1.0f);
+    for (int x = c.l; x < c.r; ++x) Blend(x, y, shade(UnitX(x + 0.5f), UnitY(y + 0.5f)), 1.0f);
 }
 
 void Canvas::Draw(const Canvas& src, int dx, int dy) {

@@ -1,6 +1,12 @@
 // A small floating-point RGBA canvas with anti-aliased shape filling, used only by the
-// artwork generator. Shapes are given as signed distance functions (negative inside, in
-// pixels), so edges are anti-aliased analytically from the distance at each pixel centre.
+// artwork generator. Shapes are given as signed distance functions (negative inside), so
+// edges are anti-aliased analytically from the distance at each pixel centre.
+//
+// Drawing happens in design units, the pixels of the 1x artwork: a canvas made for a scale
+// S has S pixels per unit, and its drawing calls (Fill, Paint, BlendRect) take units, so the
+// same drawing code draws every artwork set. At S = 1 with the origin at (0, 0) a unit is
+// a pixel and every call computes exactly what it computed before scaling existed, which
+// keeps the 1x images byte for byte. Draw, Crop, Set, At and Blend work on pixels.
 #pragma once
 
 #include <cstdint>
@@ -46,21 +52,44 @@ struct Box {
 
 class Canvas {
  public:
-  Canvas(int width, int height);
+  // width x height pixels, scale pixels per design unit.
+  Canvas(int width, int height, float scale = 1.0f);
 
   int Width() const { return mWidth; }
   int Height() const { return mHeight; }
+  float Scale() const { return mScale; }
 
-  // Source-over composite of a straight colour with extra coverage.
+  // The pixel position of design unit (0, 0) (default (0, 0)). Parts of the panel that a
+  // control draws over are shifted by less than a pixel this way, so that they sit where
+  // the editor puts the control's image at this scale.
+  void SetOrigin(float x, float y) {
+    mOriginX = x;
+    mOriginY = y;
+  }
+  float OriginX() const { return mOriginX; }
+  float OriginY() const { return mOriginY; }
+  // Unit coordinate -> the nearest pixel edge; pixel coordinate -> unit coordinate.
+  int PixelX(float units) const;
+  int PixelY(float units) const;
+  float UnitX(float pixels) const { return (pixels - mOriginX) / mScale; }
+  float UnitY(float pixels) const { return (pixels - mOriginY) / mScale; }
+
+  // Source-over composite of a straight colour with extra coverage (one pixel).
   void Blend(int x, int y, const Color& c, float coverage);
   Color At(int x, int y) const;
   void Set(int x, int y, const Color& c);
 
-  // Fills a shape: coverage from the distance at each pixel centre; softness > 0 gives a
-  // blurred edge of that radius (shadows and glows).
+  // Composites a colour over a rectangle given in units; pixels it covers in part get
+  // that part of the coverage.
+  void BlendRect(float l, float t, float r, float b, const Color& c, float coverage);
+  // Fills a shape (area, shape and softness in units): coverage from the distance at each
+  // pixel centre; softness > 0 gives a blurred edge of that radius (shadows and glows).
   void Fill(Box area, const Distance& shape, const Shader& shade, float softness = 0.0f);
-  // Applies a shader to every pixel of the area (coverage 1, the shader's alpha decides).
+  // Applies a shader to every pixel of the area (units; coverage 1, the shader's alpha
+  // decides).
   void Paint(Box area, const Shader& shade);
+  // The whole canvas in units.
+  Box Units() const;
 
   // Composites another canvas over this one at (dx, dy).
   void Draw(const Canvas& src, int dx, int dy);
@@ -78,7 +107,11 @@ class Canvas {
 
  private:
   Box Clip(Box area) const;
+  // The pixels an area in units touches.
+  Box Pixels(Box area) const;
   int mWidth, mHeight;
+  float mScale;
+  float mOriginX = 0.0f, mOriginY = 0.0f;
   std::vector<float> mPixels;  // premultiplied RGBA
 };
 

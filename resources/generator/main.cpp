@@ -1,4 +1,5 @@
-// Draws the editor's five images into a folder:
+// Draws the editor's five images into a folder, in each artwork set: NAME.png (1x),
+// NAME@1.5x.png and NAME@2x.png.
 //   quelora-artwork <output folder> [--preview <file.png>]
 // The images are committed; scripts/generate-artwork.sh rebuilds and reruns this tool.
 #include <cstdio>
@@ -30,26 +31,34 @@ int main(int argc, char** argv) {
   for (int i = 2; i + 1 < argc; ++i)
     if (std::strcmp(argv[i], "--preview") == 0) preview = argv[i + 1];
 
+  // The artwork sets: the scale and the suffix of its file names.
+  const struct {
+    float scale;
+    const char* suffix;
+  } sets[] = {{1.0f, ""}, {1.5f, "@1.5x"}, {2.0f, "@2x"}};
   artwork::Fonts fonts;
-  if (!fonts.Open()) {
-    std::fprintf(stderr, "Liberation Sans (regular and bold) is needed: install fonts-liberation\n");
-    return 1;
-  }
-  struct Output {
-    const char* name;
-    artwork::Canvas image;
-  } outputs[] = {
-      {"bg.png", artwork::DrawPanel(fonts, -1)},
-      {"knob.png", artwork::DrawKnobStrip(82)},
-      {"knob2.png", artwork::DrawKnobStrip(60)},
-      {"radio.png", artwork::DrawRadioStrip(fonts)},
-      {"slider.png", artwork::DrawSliderHandle()},
-  };
-  for (const Output& o : outputs) {
-    std::string path = dir + "/" + o.name;
-    if (!WriteImage(o.image, path)) {
-      std::fprintf(stderr, "cannot write %s\n", path.c_str());
+  for (const auto& set : sets) {
+    artwork::Fonts scaled;
+    if (!scaled.Open(set.scale) || (set.scale == 1.0f && !fonts.Open())) {
+      std::fprintf(stderr, "Liberation Sans (regular and bold) is needed: install fonts-liberation\n");
       return 1;
+    }
+    struct Output {
+      const char* name;
+      artwork::Canvas image;
+    } outputs[] = {
+        {"bg", artwork::DrawPanel(scaled, -1, set.scale)},
+        {"knob", artwork::DrawKnobStrip(82, set.scale)},
+        {"knob2", artwork::DrawKnobStrip(60, set.scale)},
+        {"radio", artwork::DrawRadioStrip(scaled, set.scale)},
+        {"slider", artwork::DrawSliderHandle(set.scale)},
+    };
+    for (const Output& o : outputs) {
+      std::string path = dir + "/" + o.name + set.suffix + ".png";
+      if (!WriteImage(o.image, path)) {
+        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        return 1;
+      }
     }
   }
   if (!preview.empty()) {

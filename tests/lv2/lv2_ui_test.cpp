@@ -12,10 +12,14 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include <lv2/atom/atom.h>
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 
 #include "effect/lv2_identity.h"
 #include "effect/quelora2.h"
@@ -224,6 +228,61 @@ TEST_F(Lv2Ui, AGestureStillOpenAtCleanupEndsOnTheUiThread) {
   ASSERT_FALSE(host.touches.empty());
   EXPECT_FALSE(host.touches.back().grabbed);
   EXPECT_EQ(host.sequence.front(), 'g');
+}
+
+// A host that gives the UI its scale factor (options) and takes its size (ui:resize).
+struct ScalingUiHost {
+  std::vector<std::string> uris;
+  std::vector<std::pair<int, int>> sizes;
+  static LV2_URID Map(LV2_URID_Map_Handle handle, const char* uri) {
+    auto* self = static_cast<ScalingUiHost*>(handle);
+    for (size_t i = 0; i < self->uris.size(); ++i)
+      if (self->uris[i] == uri) return static_cast<LV2_URID>(i + 1);
+    self->uris.push_back(uri);
+    return static_cast<LV2_URID>(self->uris.size());
+  }
+  static int Resize(LV2UI_Feature_Handle handle, int width, int height) {
+    static_cast<ScalingUiHost*>(handle)->sizes.push_back({width, height});
+    return 0;
+  }
+};
+
+TEST_F(Lv2Ui, HostScaleFactorSetsTheSizeItReports) {
+  ScalingUiHost scaling;
+  LV2_URID_Map map = {&scaling, ScalingUiHost::Map};
+  LV2UI_Resize resize = {&scaling, ScalingUiHost::Resize};
+  float factor = 2.0f;
+  const LV2_Options_Option options[] = {
+      {LV2_OPTIONS_INSTANCE, 0, ScalingUiHost::Map(&scaling, LV2_UI__scaleFactor), sizeof(float),
+       ScalingUiHost::Map(&scaling, LV2_ATOM__Float), &factor},
+      {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+  LV2_Feature mapFeature = {LV2_URID__map, &map};
+  LV2_Feature resizeFeature = {LV2_UI__resize, &resize};
+  LV2_Feature optionsFeature = {LV2_OPTIONS__options, const_cast<LV2_Options_Option*>(options)};
+  const LV2_Feature* features[] = {&parentFeature, &idleFeature,   &mapFeature,
+                                   &resizeFeature, &optionsFeature, nullptr};
+  ui = d->instantiate(d, kLv2PluginUri, "/", FakeUiHost::Write, &host, &widget, features);
+  ASSERT_NE(ui, nullptr);
+  ASSERT_EQ(scaling.sizes.size(), 1u);
+  EXPECT_EQ(scaling.sizes[0], std::make_pair(1100, 418));
+  XWindowAttributes a;
+  ASSERT_TRUE(XGetWindowAttributes(window.display(),
+                                   static_cast<Window>(reinterpret_cast<uintptr_t>(widget)), &a));
+  EXPECT_EQ(a.width, 1100);
+  EXPECT_EQ(a.height, 418);
+  d->cleanup(ui);
+  ui = nullptr;
+
+  // A factor of another type is no factor: the UI opens at 1x and says so.
+  const LV2_Options_Option wrongType[] = {
+      {LV2_OPTIONS_INSTANCE, 0, ScalingUiHost::Map(&scaling, LV2_UI__scaleFactor), sizeof(float),
+       ScalingUiHost::Map(&scaling, LV2_ATOM__Int), &factor},
+      {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+  optionsFeature.data = const_cast<LV2_Options_Option*>(wrongType);
+  ui = d->instantiate(d, kLv2PluginUri, "/", FakeUiHost::Write, &host, &widget, features);
+  ASSERT_NE(ui, nullptr);
+  ASSERT_EQ(scaling.sizes.size(), 2u);
+  EXPECT_EQ(scaling.sizes[1], std::make_pair(550, 209));
 }
 
 TEST_F(Lv2Ui, WorksWithoutTouch) {

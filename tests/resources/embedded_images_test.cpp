@@ -18,10 +18,16 @@ struct Expected {
   std::uint32_t width, height;
 };
 
+// The three artwork sets: every image round(size x scale) pixels.
 const Expected kExpected[] = {
-    {100, "img/bg.png", 550, 209},  {101, "img/knob.png", 164, 82},
-    {102, "img/knob2.png", 120, 60}, {103, "img/radio.png", 71, 76},
-    {104, "img/slider.png", 18, 18},
+    {100, "img/bg.png", 550, 209},         {101, "img/knob.png", 164, 82},
+    {102, "img/knob2.png", 120, 60},       {103, "img/radio.png", 71, 76},
+    {104, "img/slider.png", 18, 18},       {150, "img/bg@1.5x.png", 825, 314},
+    {151, "img/knob@1.5x.png", 246, 123},  {152, "img/knob2@1.5x.png", 180, 90},
+    {153, "img/radio@1.5x.png", 107, 114}, {154, "img/slider@1.5x.png", 27, 27},
+    {200, "img/bg@2x.png", 1100, 418},     {201, "img/knob@2x.png", 328, 164},
+    {202, "img/knob2@2x.png", 240, 120},   {203, "img/radio@2x.png", 142, 152},
+    {204, "img/slider@2x.png", 36, 36},
 };
 
 std::uint32_t BigEndian32(const unsigned char* p) {
@@ -74,6 +80,8 @@ TEST(EmbeddedImages, LookupsByIdAndNameAgreeAndRejectUnknowns) {
   }
   EXPECT_EQ(FindEmbeddedImage(99), nullptr);
   EXPECT_EQ(FindEmbeddedImage(105), nullptr);
+  EXPECT_EQ(FindEmbeddedImage(155), nullptr);
+  EXPECT_EQ(FindEmbeddedImage(205), nullptr);
   EXPECT_EQ(FindEmbeddedImage(-1), nullptr);
   EXPECT_EQ(FindEmbeddedImageByName(nullptr), nullptr);
   EXPECT_EQ(FindEmbeddedImageByName(""), nullptr);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a command on a private virtual X server of its own:
 #   run_with_xvfb.sh COMMAND [ARGS...]
+# XVFB_SCREEN sets the screen (default 1024x768x24).
 # The server picks a free display number itself and reports it once it accepts clients
 # (-displayfd), so tests that run in parallel never race for the same display, and the
 # command never starts before its server is ready. The server goes when the command ends.
@@ -22,7 +23,7 @@ trap cleanup EXIT
 
 # -noreset: the server keeps running between clients (a reset would refuse connections for
 # a moment after a test closes its last one).
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" \
+Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp -noreset 3>"$work/display" \
   </dev/null >"$work/xvfb.log" 2>&1 &
 server=$!
 display=""
@@ -40,4 +41,7 @@ if [ -z "$display" ]; then
   echo "Xvfb reported no display within 30 s" >&2
   exit 1
 fi
+# The private server is a desktop at 1x unless the command loads resources saying
+# otherwise: scale settings of the calling desktop do not reach it.
+unset GDK_SCALE QUELORA_UI_SCALE
 DISPLAY=":$display" "$@"

@@ -117,6 +117,13 @@ VstIntPtr TestHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, voi
     case audioMasterGetVendorVersion:
       calls.push_back({opcode, index, opt});
       return vendorVersion;
+    case audioMasterCanDo:
+      calls.push_back({opcode, index, opt});
+      return canSizeWindow && ptr && strcmp(static_cast<const char*>(ptr), "sizeWindow") == 0 ? 1 : 0;
+    case audioMasterSizeWindow:
+      calls.push_back({opcode, index, opt});
+      sizeRequests.push_back({index, static_cast<int>(value)});
+      return canSizeWindow ? 1 : 0;
     default:
       calls.push_back({opcode, index, opt});
       return 0;

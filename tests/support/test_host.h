@@ -50,6 +50,13 @@ class TestHost {
   bool tempoValid = true;
   double samplePos = 0.0;
   std::string productString = "Test Host";
+  // Whether the host says it can resize the editor's window (canDo "sizeWindow"); the sizes
+  // asked for with audioMasterSizeWindow are recorded either way.
+  bool canSizeWindow = false;
+  struct WindowSize {
+    int width, height;
+  };
+  std::vector<WindowSize> sizeRequests;
   VstIntPtr vendorVersion = 10203;
   int timeRequests = 0;
   std::vector<Call> calls;  // every callback except audioMasterGetTime

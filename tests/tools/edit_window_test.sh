@@ -3,7 +3,8 @@
 #   edit_window_test.sh QUELORA_HOST PLUGIN.so STUB_WITH_EDITOR.so
 # The editor must open as a child of a top-level window titled with the effect name, stay
 # until the time is up or Ctrl-C, and close cleanly; a plug-in that cannot open its editor
-# is an error.
+# is an error. On a desktop at 2x (Xft.dpi: 192) the editor opens at twice the size, and
+# QUELORA_UI_SCALE comes before the desktop.
 set -uo pipefail
 
 host=$1
@@ -45,4 +46,13 @@ rc=$?
 [ "$rc" = 1 ] || fail "stub editor: exit $rc, expected 1: $out"
 grep -q 'quelora-host: plug-in could not open its editor' <<<"$out" || fail "stub message: $out"
 
-echo "edit_window_test: editor opened, closed on time and on Ctrl-C"
+# The desktop at 2x: the resources a desktop scaled to 200 % sets.
+command -v xrdb >/dev/null || fail "xrdb not found: install x11-xserver-utils"
+printf 'Xft.dpi:\t192\n' | xrdb -nocpp -merge || fail "xrdb failed"
+out=$("$host" edit "$plugin" --seconds 1 2>&1) || fail "edit at 2x failed: $out"
+grep -q 'editor of "Quelora 2" open (1100 x 418 pixels)' <<<"$out" || fail "2x desktop: $out"
+out=$(QUELORA_UI_SCALE=1.5 "$host" edit "$plugin" --seconds 1 2>&1) || fail "edit at 1.5x failed: $out"
+grep -q 'editor of "Quelora 2" open (825 x 314 pixels)' <<<"$out" || fail "QUELORA_UI_SCALE: $out"
+xrdb -remove
+
+echo "edit_window_test: editor opened (1x, 2x desktop, 1.5x by the user), closed on time and on Ctrl-C"

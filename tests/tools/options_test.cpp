@@ -48,6 +48,23 @@ TEST(Options, OptionsMixWithFilesInBothSpellings) {
   EXPECT_EQ(o.settings[1].value, "1/4");
 }
 
+TEST(Options, ScreenshotScaleIsAFactorFromOneToThree) {
+  Options o;
+  ASSERT_TRUE(Parse({"screenshot", "p.so", "out.png"}, &o).ok());
+  EXPECT_EQ(o.scale, 1.0);
+  ASSERT_TRUE(Parse({"screenshot", "p.so", "out.png", "--scale", "1.5"}, &o).ok());
+  EXPECT_EQ(o.scale, 1.5);
+  ASSERT_TRUE(Parse({"screenshot", "--scale=3", "p.so", "out.png"}, &o).ok());
+  EXPECT_EQ(o.scale, 3.0);
+  for (const char* bad : {"0.5", "3.01", "two", "nan"}) {
+    Status s = Parse({"screenshot", "p.so", "out.png", "--scale", bad}, &o);
+    EXPECT_EQ(s.code, ExitCode::kUsage) << bad;
+  }
+  // Only the screenshot is drawn at a scale: the editor follows the desktop.
+  EXPECT_EQ(Parse({"edit", "p.so", "--scale", "2"}, &o).code, ExitCode::kUsage);
+  EXPECT_EQ(Parse({"render", "p.so", "out.wav", "--scale", "2"}, &o).code, ExitCode::kUsage);
+}
+
 TEST(Options, HelpWinsAnywhere) {
   Options o;
   ASSERT_TRUE(Parse({"render", "--bogus", "--tempo", "-3", "--help"}, &o).ok());

@@ -712,6 +712,10 @@ TEST_F(Vst3Adapter, TheViewReportsTheEditorAndTakesTheContentScale) {
   EXPECT_EQ(scale->setContentScaleFactor(std::numeric_limits<float>::infinity()),
             v3::kInvalidArgument);
   scale->release();
+  // The scale sets the size the view reports.
+  ASSERT_EQ(view->getSize(&rect), v3::kResultOk);
+  EXPECT_EQ(rect.right - rect.left, 2 * kEditorWidth);
+  EXPECT_EQ(rect.bottom - rect.top, 2 * kEditorHeight);
   EXPECT_EQ(view->queryInterface(v3::AsRaw(v3::Component::kId), &face), v3::kNoInterface);
   // The view holds the plug-in: releasing the host's references first is safe.
   EXPECT_EQ(view->release(), 0u);

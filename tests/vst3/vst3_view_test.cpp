@@ -246,24 +246,24 @@ TEST_F(Vst3ViewTest, AnEditorSizeChangeIsAskedOfTheFrameWithoutThePluginLock) {
   ASSERT_EQ(view->attached(host.ParentHandle(), v3::kX11WindowType), v3::kResultOk);
   void* face = nullptr;
   ASSERT_EQ(view->queryInterface(v3::AsRaw(v3::ContentScaleSupport::kId), &face), v3::kResultOk);
-  // The scale reaches the editor; the size has not changed, so the frame is not asked.
-  EXPECT_EQ(static_cast<v3::ContentScaleSupport*>(face)->setContentScaleFactor(1.5f), v3::kResultOk);
-  static_cast<v3::ContentScaleSupport*>(face)->release();
-  EXPECT_TRUE(frame.resizes.empty());
-  {
-    // The editor takes another size (the HiDPI work makes the scale do this).
-    MutexGuard guard(plug->PluginLock());
-    MutexGuard editorGuard(editor->EditorMutex());
-    editor->ChangeEditorSize(kEditorWidth * 2, kEditorHeight * 2);
-  }
+  // The scale reaches the editor and changes its size: the frame is asked to follow, from
+  // its run loop, without the plug-in lock.
+  auto* support = static_cast<v3::ContentScaleSupport*>(face);
+  EXPECT_EQ(support->setContentScaleFactor(1.5f), v3::kResultOk);
   frame.Turn();
   ASSERT_EQ(frame.resizes.size(), 1u);
-  EXPECT_EQ(frame.resizes[0].right, kEditorWidth * 2);
-  EXPECT_EQ(frame.resizes[0].bottom, kEditorHeight * 2);
+  EXPECT_EQ(frame.resizes[0].right, 825);
+  EXPECT_EQ(frame.resizes[0].bottom, 314);
   EXPECT_TRUE(frame.lockFreeInResize);
   v3::Rect size = {};
   ASSERT_EQ(view->getSize(&size), v3::kResultOk);
-  EXPECT_EQ(size.right, kEditorWidth * 2);
+  EXPECT_EQ(size.right, 825);
+  EXPECT_EQ(size.bottom, 314);
+  // The same scale again changes nothing.
+  EXPECT_EQ(support->setContentScaleFactor(1.5f), v3::kResultOk);
+  frame.Turn();
+  EXPECT_EQ(frame.resizes.size(), 1u);
+  support->release();
   ASSERT_EQ(view->removed(), v3::kResultOk);
   view->setFrame(nullptr);
 }

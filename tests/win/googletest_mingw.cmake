@@ -41,11 +41,12 @@ endif()
 
 # quelora_add_emulated_test(test_name target [args...]): runs the target's program under the
 # emulator in the build directory, inside the wine fixture. (add_test prefixes the
-# emulator by itself when the command is an executable target.)
+# emulator by itself when the command is an executable target.) The programs run one at a
+# time: one of them changes the prefix's screen DPI while it runs.
 function(quelora_add_emulated_test test_name target)
   add_test(NAME ${test_name} COMMAND ${target} ${ARGN} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
   set_tests_properties(${test_name} PROPERTIES LABELS "unit;win" TIMEOUT 300
-                       ENVIRONMENT "${QUELORA_WINE_ENVIRONMENT}")
+                       ENVIRONMENT "${QUELORA_WINE_ENVIRONMENT}" RESOURCE_LOCK wine_prefix)
   if(QUELORA_WINE_FIXTURE)
     set_tests_properties(${test_name} PROPERTIES FIXTURES_REQUIRED wine)
   endif()

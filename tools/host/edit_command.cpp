@@ -1,7 +1,9 @@
 // The editor in a window of its own, the way a Linux DAW shows a plug-in's editor: a
 // top-level window of the editor's size, handed to the plug-in as the parent (effEditOpen
 // with the X Window id), effEditIdle about 30 times a second from this thread (a DAW's
-// user-interface thread), effEditClose before the window goes.
+// user-interface thread), effEditClose before the window goes. The editor picks its scale
+// from the desktop itself; when its size changes (audioMasterSizeWindow) the window
+// follows.
 #include <poll.h>
 #include <signal.h>
 #include <time.h>
@@ -57,6 +59,17 @@ long long NowMs() {
   return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
+// The editor has one size at a time: the window manager is asked not to offer resizing.
+void FixWindowSize(Display* display, Window window, int width, int height) {
+  if (XSizeHints* hints = XAllocSizeHints()) {
+    hints->flags = PMinSize | PMaxSize;
+    hints->min_width = hints->max_width = width;
+    hints->min_height = hints->max_height = height;
+    XSetWMNormalHints(display, window, hints);
+    XFree(hints);
+  }
+}
+
 Window CreateEditorWindow(Display* display, int width, int height, const std::string& title,
                           Atom deleteAtom) {
   const int screen = DefaultScreen(display);
@@ -66,14 +79,7 @@ Window CreateEditorWindow(Display* display, int width, int height, const std::st
                                       BlackPixel(display, screen), BlackPixel(display, screen));
   if (!window) return 0;
   XStoreName(display, window, title.c_str());
-  // The editor has one size: the window manager is asked not to offer resizing.
-  if (XSizeHints* hints = XAllocSizeHints()) {
-    hints->flags = PMinSize | PMaxSize;
-    hints->min_width = hints->max_width = width;
-    hints->min_height = hints->max_height = height;
-    XSetWMNormalHints(display, window, hints);
-    XFree(hints);
-  }
+  FixWindowSize(display, window, width, height);
   XSetWMProtocols(display, window, &deleteAtom, 1);
   XSelectInput(display, window, StructureNotifyMask);
   XMapWindow(display, window);
@@ -136,6 +142,9 @@ const char* EndText(EndReason reason) {
 }  // namespace
 
 Status RunEdit(const Options& options, std::FILE* out) {
+  // Plug-in editors run threads of their own that talk to the X server, and a plug-in may
+  // open a connection while it is made: threads are on before anything else of Xlib runs.
+  XInitThreads();
   HostContext context;
   PluginModule plugin;
   Status status = plugin.Load(options.plugin, &context);
@@ -148,8 +157,6 @@ Status RunEdit(const Options& options, std::FILE* out) {
   status = EditorSize(plugin, &width, &height);
   if (!status.ok()) return status;
 
-  // Plug-in editors run threads of their own that talk to the X server.
-  XInitThreads();
   Display* display = XOpenDisplay(nullptr);
   if (!display) {
     const char* name = std::getenv("DISPLAY");
@@ -170,8 +177,18 @@ Status RunEdit(const Options& options, std::FILE* out) {
     return Status::Fail(ExitCode::kFailure, "cannot create a window on the X display");
   }
 
+  // The editor may find another scale when it opens (or later): the window follows.
+  context.onSizeWindow = [&](int w, int h) {
+    FixWindowSize(display, window, w, h);
+    XResizeWindow(display, window, static_cast<unsigned>(w), static_cast<unsigned>(h));
+    XFlush(display);
+    width = w;
+    height = h;
+    return true;
+  };
   void* parent = reinterpret_cast<void*>(static_cast<uintptr_t>(window));
   if (!plugin.Dispatch(effEditOpen, 0, 0, parent)) {
+    context.onSizeWindow = nullptr;
     XDestroyWindow(display, window);
     XCloseDisplay(display);
     return Status::Fail(ExitCode::kFailure, "plug-in could not open its editor");
@@ -186,6 +203,7 @@ Status RunEdit(const Options& options, std::FILE* out) {
     reason = RunEventLoop(display, window, deleteAtom, plugin, options.editSeconds);
   }
   plugin.Dispatch(effEditClose);
+  context.onSizeWindow = nullptr;
   if (reason != EndReason::kWindowDestroyed) XDestroyWindow(display, window);
   XCloseDisplay(display);
   plugin.Unload();

@@ -59,8 +59,8 @@ const VstTimeInfo* HostContext::UpdateTimeInfo() {
   return &timeInfo_;
 }
 
-VstIntPtr HostContext::Answer(VstInt32 opcode, VstInt32 /*index*/, VstIntPtr /*value*/,
-                              void* ptr, float /*opt*/) {
+VstIntPtr HostContext::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                              float /*opt*/) {
   switch (opcode) {
     case audioMasterVersion:
       return kHostVstVersion;
@@ -93,9 +93,13 @@ VstIntPtr HostContext::Answer(VstInt32 opcode, VstInt32 /*index*/, VstIntPtr /*v
     case audioMasterUpdateDisplay:
     case audioMasterIdle:
       return 1;
+    case audioMasterSizeWindow:
+      if (!onSizeWindow || index <= 0 || value <= 0 || index > 0x7FFF || value > 0x7FFF) return 0;
+      return onSizeWindow(index, static_cast<int>(value)) ? 1 : 0;
     case audioMasterCanDo: {
       if (!ptr) return 0;
       const char* query = static_cast<const char*>(ptr);
+      if (std::strcmp(query, "sizeWindow") == 0) return onSizeWindow ? 1 : 0;
       for (const char* yes : kHostCanDo) {
         if (std::strcmp(query, yes) == 0) return 1;
       }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "vst/aeffect.h"
 
@@ -40,6 +41,10 @@ class HostContext {
   int automateCount = 0;
   int beginEditCount = 0;
   int endEditCount = 0;
+
+  // While set, the host can resize the editor's window: canDo "sizeWindow" answers yes and
+  // audioMasterSizeWindow (width, height) is handed to it (its answer is the call's).
+  std::function<bool(int width, int height)> onSizeWindow;
 
   // Dispatches one host opcode; unknown opcodes answer 0.
   VstIntPtr Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);

@@ -10,6 +10,7 @@ const char kUsage[] =
     "usage: quelora-host info PLUGIN\n"
     "       quelora-host render PLUGIN [IN] OUT [options]\n"
     "       quelora-host screenshot PLUGIN OUT.png [--program P] [--set \"NAME=VALUE\"]...\n"
+    "                                              [--scale S]\n"
     "       quelora-host edit PLUGIN [--program P] [--set \"NAME=VALUE\"]... [--seconds S]\n"
     "       quelora-host --help\n"
     "\n"
@@ -32,7 +33,9 @@ const char kUsage[] =
     "         off-screen (no display needed; the plug-in must offer the off-screen call\n"
     "         that Quelora 2 answers).\n"
     "edit     opens the plug-in's editor in a window on the X display (DISPLAY) until\n"
-    "         the window is closed, Ctrl-C, or --seconds S have passed.\n"
+    "         the window is closed, Ctrl-C, or --seconds S have passed. The editor\n"
+    "         follows the desktop's scale (Xft.dpi, GDK_SCALE or QUELORA_UI_SCALE);\n"
+    "         the window follows the editor's size.\n"
     "\n"
     "render options:\n"
     "  --tempo BPM          host tempo reported to the plug-in (default 120)\n"
@@ -46,7 +49,9 @@ const char kUsage[] =
     "  --rate HZ            demo sample rate (default 44100; not with IN)\n"
     "  --seconds S          demo length (default 4; not with IN)\n"
     "\n"
-    "screenshot and edit take --program and --set as render does; edit also\n"
+    "screenshot and edit take --program and --set as render does; screenshot also\n"
+    "  --scale S            draw the editor at scale factor S, 1 to 3 (default 1)\n"
+    "edit also\n"
     "  --seconds S          close the editor after S seconds\n"
     "\n"
     "exit codes: 0 ok, 1 processing or output failure, 2 bad arguments, 3 file not found,\n"
@@ -92,6 +97,7 @@ Status ParseOptions(int argc, const char* const* argv, Options* out) {
   std::vector<std::string> positional;
   bool rateGiven = false;
   bool secondsGiven = false;
+  bool scaleGiven = false;
   bool optionsEnded = false;
 
   // Asking for help needs no valid command line.
@@ -129,7 +135,7 @@ Status ParseOptions(int argc, const char* const* argv, Options* out) {
     }
     const bool takesValue = name == "--tempo" || name == "--program" || name == "--set" ||
                             name == "--block" || name == "--tail" || name == "--rate" ||
-                            name == "--seconds";
+                            name == "--seconds" || name == "--scale";
     if (!takesValue) return Usage("unknown option " + name);
     if (!hasValue) {
       if (i + 1 >= argc || !argv[i + 1]) return Usage(name + " needs a value");
@@ -170,6 +176,11 @@ Status ParseOptions(int argc, const char* const* argv, Options* out) {
       }
       out->sampleRate = number;
       rateGiven = true;
+    } else if (name == "--scale") {
+      if (!ParseInRange(value, 1.0, 3.0, &out->scale)) {
+        return Usage("--scale must be a scale factor from 1 to 3");
+      }
+      scaleGiven = true;
     } else if (name == "--seconds") {
       if (!ParseInRange(value, 0.001, 3600.0, &out->demoSeconds)) {
         return Usage("--seconds must be a number of seconds above 0 and up to 3600");
@@ -197,6 +208,9 @@ Status ParseOptions(int argc, const char* const* argv, Options* out) {
       return Usage(std::string(secondsGiven && !rateGiven ? "--seconds" : "--rate") +
                    " does not apply to " + command);
     }
+    if (scaleGiven && edit) {
+      return Usage("--scale does not apply to edit (the editor follows the desktop's scale)");
+    }
     if (edit && positional.size() != 1) return Usage("edit takes exactly one plug-in file");
     if (!edit && positional.size() != 2) return Usage("screenshot takes PLUGIN OUT.png");
     out->command = edit ? Command::kEdit : Command::kScreenshot;
@@ -213,6 +227,7 @@ Status ParseOptions(int argc, const char* const* argv, Options* out) {
   out->plugin = positional[0];
   if (positional.size() == 3) out->input = positional[1];
   out->output = positional.back();
+  if (scaleGiven) return Usage("--scale does not apply to render");
   if (!out->input.empty() && (rateGiven || secondsGiven)) {
     return Usage("--rate and --seconds apply to the demo only; the input file sets both");
   }

@@ -31,6 +31,7 @@ struct Options {
   double sampleRate = 44100.0;  // demo only
   double demoSeconds = 4.0;     // demo only
   double editSeconds = 0.0;     // edit only: close the editor after that long; 0 = never
+  double scale = 1.0;           // screenshot only: the scale factor the editor is drawn at
 };
 
 Status ParseOptions(int argc, const char* const* argv, Options* out);

@@ -20,7 +20,7 @@ Status RunScreenshot(const Options& options, std::FILE* out) {
   int width = 0;
   int height = 0;
   std::vector<unsigned char> rgba;
-  status = CaptureEditor(plugin, &width, &height, &rgba);
+  status = CaptureEditor(plugin, options.scale, &width, &height, &rgba);
   if (!status.ok()) return status;
   plugin.Unload();
 

@@ -506,6 +506,27 @@ TEST(X11EditorStandalone, ChoiceListGeometry) {
   EXPECT_EQ(IRECT(9, 0, 9 + 3 * 56, 209), r);
   // The minimum width.
   EXPECT_EQ(24, x11::ChoiceListRect(100, 0, 1, 0, 550, 209, nullptr, nullptr).W());
+  // At 2x every length doubles: 25 items in 38 pixel rows still fit 11 to a column of the
+  // 418 pixel editor, the columns 112 wide.
+  const IRECT twice = x11::ChoiceListRect(186, 236, 25, 4, 1100, 418, &rows, &columns, 2.0);
+  EXPECT_EQ(11, rows);
+  EXPECT_EQ(3, columns);
+  EXPECT_EQ(IRECT(18, 0, 18 + 3 * 112, 418), twice);
+}
+
+TEST(X11Desktop, ScaleComesFromXftDpiElseGdkScale) {
+  EXPECT_EQ(0.0, x11::XftDpiFromResources(nullptr));
+  EXPECT_EQ(0.0, x11::XftDpiFromResources(""));
+  EXPECT_EQ(192.0, x11::XftDpiFromResources("Xft.antialias:\t1\nXft.dpi:\t192\nXft.hinting:\t1\n"));
+  EXPECT_EQ(144.0, x11::XftDpiFromResources("*background: grey\n  Xft*dpi : 144"));
+  EXPECT_EQ(0.0, x11::XftDpiFromResources("Xft.dpix:\t192\nXterm*dpi: 120\nXft.dpi: none\nXft.dpi: -96\n"));
+  unsetenv("GDK_SCALE");
+  EXPECT_EQ(0.0, x11::DesktopScale(nullptr));
+  setenv("GDK_SCALE", "2", 1);
+  EXPECT_EQ(2.0, x11::DesktopScale(nullptr));
+  setenv("GDK_SCALE", "x", 1);
+  EXPECT_EQ(0.0, x11::DesktopScale(nullptr));
+  unsetenv("GDK_SCALE");
 }
 
 TEST(X11Desktop, OnlyWebAddressesAreOpened) {

@@ -179,6 +179,26 @@ elseif(CASE STREQUAL "screenshot")
   if(NOT sum_classic STREQUAL sum_classic3)
     message(FATAL_ERROR "the same values drawn twice differ")
   endif()
+  # At a scale: twice (and one and a half times) the size, the editor drawn for it.
+  host(0 screenshot "${PLUGIN}" "${WORK}/twice.png" --scale 2 --program "Classic Delay")
+  expect_text("wrote ${WORK}/twice.png (1100 x 418 pixels)")
+  png_info("${WORK}/twice.png")
+  if(NOT PNG_INFO STREQUAL "1100x418:0806")
+    message(FATAL_ERROR "twice.png: ${PNG_INFO}, expected 1100x418:0806")
+  endif()
+  host(0 screenshot "${PLUGIN}" "${WORK}/half-again.png" --scale=1.5)
+  expect_text("(825 x 314 pixels)")
+  # --scale 1 is the default picture.
+  host(0 screenshot "${PLUGIN}" "${WORK}/one.png" --scale 1)
+  file(SHA256 "${WORK}/one.png" sum_one)
+  if(NOT sum_one STREQUAL sum_default)
+    message(FATAL_ERROR "--scale 1 differs from the default picture")
+  endif()
+  expect_error(2 "--scale must be a scale factor from 1 to 3" screenshot "${PLUGIN}"
+               "${WORK}/x.png" --scale 4)
+  expect_error(2 "--scale does not apply to edit" edit "${PLUGIN}" --scale 2)
+  expect_error(7 "plug-in cannot draw its editor at another scale" screenshot "${STUB_EDITOR}"
+               "${WORK}/stub.png" --scale 2)
   # Plug-ins without an editor, or without the off-screen call, and bad files.
   expect_error(7 "plug-in has no editor" screenshot "${STUB}" "${WORK}/stub.png")
   expect_error(7 "plug-in cannot draw its editor off-screen" screenshot "${STUB_EDITOR}"
