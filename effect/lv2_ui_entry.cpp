@@ -82,18 +82,23 @@ LV2UI_Handle InstantiateUi(const LV2UI_Descriptor* descriptor, const char* plugi
   const auto* touch = static_cast<const LV2UI_Touch*>(FindUiFeature(features, LV2_UI__touch));
   plug->AttachUiHost({write, controller, touch});
   int width = 0, height = 0;
+  bool opened = false;
   {
     MutexGuard pluginGuard(plug->PluginLock());
     IGraphics* editor = EditorOf(plug);
     // The host's scale comes before the window opens, so it opens at that size.
     if (editor) editor->SetHostScale(HostScaleFactor(features));
-    if (!editor || !plug->OpenEditor(parent) || !editor->GetNativeWindow()) {
-      delete plug;
-      return nullptr;
+    opened = editor && plug->OpenEditor(parent) && editor->GetNativeWindow();
+    if (opened) {
+      *widget = editor->GetNativeWindow();
+      width = editor->Width();
+      height = editor->Height();
     }
-    *widget = editor->GetNativeWindow();
-    width = editor->Width();
-    height = editor->Height();
+  }
+  // Deleted only once its lock is released: the guard must not unlock freed memory.
+  if (!opened) {
+    delete plug;
+    return nullptr;
   }
   // The host learns the size the scale gave, outside the plug-in lock.
   const auto* resize = static_cast<const LV2UI_Resize*>(FindUiFeature(features, LV2_UI__resize));

@@ -126,6 +126,13 @@ TEST_F(Lv2Ui, RefusesWithoutParentIdleOrForAnotherPlugin) {
   EXPECT_EQ(d->instantiate(d, "urn:other", "/", FakeUiHost::Write, &host, &widget, complete),
             nullptr);
   EXPECT_EQ(d->instantiate(d, kLv2PluginUri, "/", nullptr, &host, &widget, complete), nullptr);
+  // A parent the X server does not know: the editor cannot open, and the half-made UI is
+  // torn down cleanly (under AddressSanitizer this would catch a lock released after its
+  // plug-in was freed).
+  LV2_Feature badParent = {LV2_UI__parent, reinterpret_cast<void*>(uintptr_t{0x7ffffff0})};
+  const LV2_Feature* unknownParent[] = {&badParent, &idleFeature, nullptr};
+  EXPECT_EQ(d->instantiate(d, kLv2PluginUri, "/", FakeUiHost::Write, &host, &widget, unknownParent),
+            nullptr);
   d->cleanup(nullptr);
   d->port_event(nullptr, kPortFirstParam, sizeof(float), 0, nullptr);
   EXPECT_NE(idle->idle(nullptr), 0);
