@@ -30,10 +30,11 @@ TEST_PACKAGES=(
   # dpkg-dev (above) also fetches libpng's source package (scripts/build-libpng-mingw.sh,
   # and scripts/build-libpng-fuzz.sh for the fuzz build)
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64
-  # X server for the editor tests (xrdb loads a desktop's scale into its resources), and a
-  # real host's plug-in scanner
+  # X server for the editor tests (xrdb loads a desktop's scale into its resources), and
+  # real hosts: Ardour (its scanners and headless interpreter) and Qtractor (its plug-in
+  # scanner for CLAP and VST 2.4)
   xvfb xauth x11-utils x11-xserver-utils
-  ardour
+  ardour qtractor
   # lv2_validate's Turtle checker, and lv2info for looking at the bundle as hosts do
   sordi lilv-utils
   # an LV2 host with a UI (jalv.gtk3) on a JACK server's dummy backend, its click source and
