@@ -95,7 +95,6 @@ IPlugVST3::IPlugVST3(const Vst3HostLink* link, int paramCount, const char* chann
   // A host may process before it sets processing up: the scratch buffers then have a
   // usable size, as in the VST 2.4 build.
   ChangeBlockSize(1024);
-  for (WDL_TypedBuf<double>& scratch : mAliasScratch) scratch.SetCount(1024);
 }
 
 IPlugVST3::~IPlugVST3() {
@@ -340,7 +339,6 @@ v3::Result IPlugVST3::setupProcessing(v3::ProcessSetup* setup) {
   // The same steps as a VST 2.4 host's sample rate and block size calls.
   SetSampleRate(setup->sampleRate);
   ChangeBlockSize(block);
-  for (WDL_TypedBuf<double>& scratch : mAliasScratch) scratch.SetCount(block);
   HandleReset();
   mSampleSize = setup->symbolicSampleSize;
   mProcessMode = setup->processMode;
@@ -414,43 +412,15 @@ void IPlugVST3::ApplyInputChanges(v3::ParamChanges* changes) {
   }
 }
 
-void IPlugVST3::RenderDouble(double** inputs, double** outputs, int frames) {
-  bool aliased = false;
-  for (int i = 0; i < 2; ++i) {
-    for (int o = 0; o < 2; ++o) {
-      if (inputs[i] && inputs[i] == outputs[o]) aliased = true;
-    }
-  }
-  const int block = MaxBlockSize();
-  if (!aliased || block <= 0 || mAliasScratch[0].Count() < block ||
-      mAliasScratch[1].Count() < block) {
-    ProcessDouble(inputs, outputs, frames);
-    return;
-  }
-  // In place: the effect writes an output while it still reads the inputs of later
-  // samples, so the inputs are copied first, in the pieces the base splits a call into.
-  for (int done = 0; done < frames; done += block) {
-    const int n = frames - done < block ? frames - done : block;
-    double* ins[2] = {nullptr, nullptr};
-    double* outs[2] = {nullptr, nullptr};
-    for (int c = 0; c < 2; ++c) {
-      if (inputs[c]) {
-        std::memcpy(mAliasScratch[c].Items(), inputs[c] + done, sizeof(double) * static_cast<size_t>(n));
-        ins[c] = mAliasScratch[c].Items();
-      }
-      outs[c] = outputs[c] ? outputs[c] + done : nullptr;
-    }
-    ProcessDouble(ins, outs, n);
-  }
-}
-
 void IPlugVST3::RenderBuses(const v3::ProcessData& data, int offset, int frames) {
   const v3::AudioBuffers* in = data.numInputs > 0 ? data.inputs : nullptr;
   const v3::AudioBuffers* out = data.numOutputs > 0 ? data.outputs : nullptr;
   if (data.symbolicSampleSize == v3::kSample64) {
     double* ins[2] = {ChannelOf<double>(in, 0, offset), ChannelOf<double>(in, 1, offset)};
     double* outs[2] = {ChannelOf<double>(out, 0, offset), ChannelOf<double>(out, 1, offset)};
-    RenderDouble(ins, outs, frames);
+    // In place is fine: the effect reads both inputs of a frame before it writes its
+    // outputs.
+    ProcessDouble(ins, outs, frames);
   } else {
     float* ins[2] = {ChannelOf<float>(in, 0, offset), ChannelOf<float>(in, 1, offset)};
     float* outs[2] = {ChannelOf<float>(out, 0, offset), ChannelOf<float>(out, 1, offset)};

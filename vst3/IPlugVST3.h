@@ -242,7 +242,6 @@ class IPlugVST3 : public IPlugBase,
   void ReservePresetStorage();
   // Lock held: SelectPreset, and the host hears about the new values later.
   void SelectProgram(int program);
-  void RenderDouble(double** inputs, double** outputs, int frames);
 
   v3::Result SetComponentState(v3::Stream* state) override;
   v3::Result GetComponentState(v3::Stream* state) override;
@@ -267,7 +266,6 @@ class IPlugVST3 : public IPlugBase,
   int32_t mProcessMode;
   bool mBusActive[2];
   bool mReportProgramValues;
-  WDL_TypedBuf<double> mAliasScratch[2];
   // Set under the lock or on the UI thread, taken by DeliverToHost.
   std::atomic<bool> mValuesChangedPending;
   std::atomic<bool> mResizePending;

@@ -584,7 +584,9 @@ TEST_F(Vst3Adapter, InPlaceBuffersGiveTheSameSamplesAndInputsStayUntouched) {
       p->Activate();
     }
     TestSignal source;
-    for (int block = 0; block < 40; ++block) {
+    // Past the first echo (ping pong at 120 BPM: 22050 frames), so that the line's reads
+    // are compared too.
+    for (int block = 0; block < 100; ++block) {
       std::vector<double> l(kBlock), r(kBlock);
       source.Fill(l.data(), r.data(), kBlock);
       std::vector<double> keepL = l, keepR = r, sepL(kBlock), sepR(kBlock);
