@@ -1,5 +1,5 @@
 // A shared library loaded at run time (dlopen on Linux, LoadLibrary on Windows): the one
-// place the CLAP host opens module files. shared_library_posix.cpp and
+// place the VST 3 and CLAP hosts open module files. shared_library_posix.cpp and
 // shared_library_win.cpp implement it.
 //
 // Threading: one owner thread (the host's main thread).
@@ -23,6 +23,8 @@ class SharedLibrary {
   // still name what they left); safe to call more than once.
   void Close();
   bool IsOpen() const { return handle_ != nullptr; }
+  // The system's handle (what a VST 3 module's ModuleEntry is given), or null.
+  void* Handle() const { return handle_; }
 
  private:
   void* handle_ = nullptr;

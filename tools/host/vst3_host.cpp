@@ -261,8 +261,7 @@ bool Vst3Module::Load(const std::string& path, std::string* error) {
     return false;
   }
   std::string reason;
-  mLibrary = vst3_library::Open(binary, &reason);
-  if (!mLibrary) {
+  if (!mLibrary.Open(binary, &reason)) {
     *error = "cannot load " + binary + ": " + reason;
     return false;
   }
@@ -271,7 +270,7 @@ bool Vst3Module::Load(const std::string& path, std::string* error) {
     Unload();
     return false;
   }
-  auto entry = reinterpret_cast<v3::GetFactoryProc>(vst3_library::Symbol(mLibrary, "GetPluginFactory"));
+  auto entry = reinterpret_cast<v3::GetFactoryProc>(mLibrary.Symbol("GetPluginFactory"));
   if (!entry) {
     *error = "no GetPluginFactory in " + binary;
     Unload();
@@ -298,10 +297,9 @@ void Vst3Module::Unload() {
     mFactory->release();
     mFactory = nullptr;
   }
-  if (mLibrary) {
+  if (mLibrary.IsOpen()) {
     if (mEntered) vst3_library::Exit(mLibrary);
-    vst3_library::Close(mLibrary);
-    mLibrary = nullptr;
+    mLibrary.Close();
   }
   mEntered = false;
 }

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/host/shared_library.h"
 #include "vst3/vst3_abi.h"
 
 // ---------------------------------------------------------------------------------------
@@ -167,7 +168,7 @@ class Vst3Module {
   bool FindAudioClass(v3::ClassInfo2* info) const;
 
  private:
-  void* mLibrary = nullptr;
+  SharedLibrary mLibrary;
   bool mEntered = false;
   v3::Factory* mFactory = nullptr;
 };

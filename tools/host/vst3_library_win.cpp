@@ -17,24 +17,12 @@ bool IsFile(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void* Open(const std::string& path, std::string* reason) {
-  HMODULE library = LoadLibraryA(path.c_str());
-  if (!library) *reason = "LoadLibrary error " + std::to_string(GetLastError());
-  return reinterpret_cast<void*>(library);
-}
-
-bool Enter(void* library, bool* entered) {
+bool Enter(const SharedLibrary& library, bool* entered) {
   (void)library;
   *entered = false;
   return true;
 }
 
-void Exit(void* library) { (void)library; }
-
-void* Symbol(void* library, const char* name) {
-  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
-}
-
-void Close(void* library) { FreeLibrary(static_cast<HMODULE>(library)); }
+void Exit(const SharedLibrary& library) { (void)library; }
 
 }  // namespace vst3_library
